@@ -1,0 +1,129 @@
+#include "project/IniProfile.h"
+
+#include "project/TextFileCodec.h"
+#include "project/TextUtil.h"
+
+#include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+namespace kf {
+
+namespace {
+
+std::string StripQuotes(std::string aValue) {
+    if (aValue.size() >= 2 && (aValue.front() == '"' || aValue.front() == '\'') &&
+        aValue.back() == aValue.front())
+        return aValue.substr(1, aValue.size() - 2);
+    return aValue;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view aText) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    while (start < aText.size()) {
+        size_t end = aText.find_first_of("\r\n", start);
+        if (end == std::string_view::npos)
+            end = aText.size();
+        lines.push_back(aText.substr(start, end - start));
+        start = end;
+        if (start < aText.size() && aText[start] == '\r')
+            ++start;
+        if (start < aText.size() && aText[start] == '\n')
+            ++start;
+    }
+    return lines;
+}
+
+} // namespace
+
+TIniProfile TIniProfile::Parse(std::string_view aText) {
+    TIniProfile profile;
+    TSection* current = nullptr;
+    for (std::string_view rawLine : SplitLines(aText)) {
+        const std::string line = Trim(rawLine);
+        if (line.empty())
+            continue;
+        if (line.front() == '[') {
+            const size_t close = line.find(']');
+            const std::string name = Trim(std::string_view(line).substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            profile.fSections.push_back(TSection{name, {}});
+            current = &profile.fSections.back();
+            continue;
+        }
+        if (current == nullptr)
+            continue;
+        const size_t equals = line.find('=');
+        if (equals == std::string::npos) {
+            current->Entries.push_back(TEntry{line, {}});
+            continue;
+        }
+        current->Entries.push_back(TEntry{Trim(std::string_view(line).substr(0, equals)),
+                                          StripQuotes(Trim(std::string_view(line).substr(equals + 1)))});
+    }
+    return profile;
+}
+
+TIniProfile TIniProfile::Load(const std::string& aPath) {
+    std::ifstream file(aPath, std::ios::binary);
+    if (!file)
+        return TIniProfile();
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        return TIniProfile();
+    return Parse(DecodeTextFile(bytes));
+}
+
+const TIniProfile::TSection* TIniProfile::FindSection(std::string_view aName) const {
+    for (const TSection& section : fSections)
+        if (EqualsNoCase(section.Name, aName))
+            return &section;
+    return nullptr;
+}
+
+const TIniProfile::TEntry* TIniProfile::FindEntry(std::string_view aSection, std::string_view aKey) const {
+    const TSection* section = FindSection(aSection);
+    if (section == nullptr)
+        return nullptr;
+    for (const TEntry& entry : section->Entries)
+        if (EqualsNoCase(entry.Key, aKey))
+            return &entry;
+    return nullptr;
+}
+
+std::string TIniProfile::ReadString(std::string_view aSection, std::string_view aKey,
+                                    const std::string& aDefault) const {
+    const TEntry* entry = FindEntry(aSection, aKey);
+    return entry != nullptr ? entry->Value : aDefault;
+}
+
+int TIniProfile::ReadInteger(std::string_view aSection, std::string_view aKey, int aDefault) const {
+    const TEntry* entry = FindEntry(aSection, aKey);
+    if (entry == nullptr)
+        return aDefault;
+    const auto value = ParseInteger(entry->Value);
+    if (!value)
+        return aDefault;
+    const bool hex = entry->Value.size() > 1 && (entry->Value[1] == 'x' || entry->Value[1] == 'X');
+    // Hexadecimal carries a 32-bit pattern, so 0xFFFFFFFF reads as -1.
+    if (hex && *value <= std::numeric_limits<uint32_t>::max())
+        return static_cast<int>(static_cast<uint32_t>(*value));
+    if (*value < std::numeric_limits<int>::min() || *value > std::numeric_limits<int>::max())
+        return aDefault;
+    return static_cast<int>(*value);
+}
+
+bool TIniProfile::ReadBool(std::string_view aSection, std::string_view aKey, bool aDefault) const {
+    return ReadInteger(aSection, aKey, aDefault ? 1 : 0) != 0;
+}
+
+std::vector<std::string> TIniProfile::KeyNames(std::string_view aSection) const {
+    std::vector<std::string> names;
+    if (const TSection* section = FindSection(aSection))
+        for (const TEntry& entry : section->Entries)
+            names.push_back(entry.Key);
+    return names;
+}
+
+} // namespace kf

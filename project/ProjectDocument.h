@@ -1,0 +1,39 @@
+#pragma once
+
+#include "project/Project.h"
+#include "project/Prompter.h"
+
+#include <string>
+
+namespace kf {
+
+inline constexpr const char* kApplicationTitle = "Kelpforge";
+inline constexpr const char* kProjectExtension = ".kfp";
+
+// The chosen Save As name, with ".kfp" appended unless its extension is exactly ".kfp".
+std::string ProjectFileNameFor(const std::string& aChosenName);
+
+// The one open project bound to its project file, with the commands New, Open, Save and Save As.
+// Each command returns false when the user cancelled it; errors are raised.
+class TProjectDocument {
+public:
+    TProjectDocument(TProject& aProject, Prompter& aPrompter);
+
+    const std::string& CurrentFile() const { return fCurrentFile; }
+    // "Kelpforge", or "Kelpforge - " and the file name while the project is titled.
+    std::string Title() const;
+
+    // Asked before New and Open while the project is titled: Yes saves, No goes on, Cancel stops.
+    bool AskSaveChanges();
+    bool New();
+    bool Open();
+    bool Save();
+    bool SaveAs();
+
+private:
+    TProject& fProject;
+    Prompter& fPrompter;
+    std::string fCurrentFile;
+};
+
+} // namespace kf

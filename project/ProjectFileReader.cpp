@@ -1,0 +1,110 @@
+#include "project/ProjectFileReader.h"
+
+#include "project/FieldSplit.h"
+#include "project/IniProfile.h"
+#include "project/SourceFile.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace kf {
+
+namespace {
+
+constexpr const char* kSettings = "Settings";
+
+int PositionOrNone(int aValue, int aCount) { return aValue >= 0 && aValue < aCount ? aValue : -1; }
+
+// Loads a licence or readme text; a file that cannot be read leaves the text as it was.
+void LoadText(std::string& aText, const std::string& aPath) {
+    std::ifstream file(aPath, std::ios::binary);
+    if (!file)
+        return;
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (!file.bad())
+        aText = std::move(bytes);
+}
+
+void ReadSettings(TProject& aProject, const TIniProfile& anIni) {
+    auto text = [&](const char* aKey) { return anIni.ReadString(kSettings, aKey, ""); };
+    auto flag = [&](const char* aKey) { return anIni.ReadBool(kSettings, aKey, false); };
+    aProject.SetProductName(text("1"));
+    aProject.ProductVersion = text("2");
+    aProject.CompanyName = text("3");
+    aProject.SetupFile = text("4");
+    aProject.Compression = PositionOrNone(anIni.ReadInteger(kSettings, "5", 1), 3);
+    aProject.LogoBitmap = text("6");
+    aProject.HeaderBitmap = text("7");
+    aProject.ShowLicense = flag("8");
+    aProject.LicenseFile = text("9");
+    aProject.ShowAcceptCheckBox = flag("10");
+    aProject.ShowReadme = flag("11");
+    aProject.ReadmeFile = text("12");
+    aProject.InstallBase = PositionOrNone(anIni.ReadInteger(kSettings, "13", 0), 7);
+    aProject.SetInstallFolder(text("14"));
+    aProject.InstallPathFromRegistry = flag("15");
+    aProject.InstallPathRoot = PositionOrNone(anIni.ReadInteger(kSettings, "16", 2), 4);
+    aProject.InstallPathKey = text("17");
+    aProject.SetIncludeUninstaller(flag("18"));
+    aProject.LaunchFile = flag("19");
+    aProject.RestartComputer = flag("21");
+}
+
+void ReadTexts(TProject& aProject) {
+    if (aProject.ShowLicense && !aProject.LicenseFile.empty())
+        LoadText(aProject.LicenseText, aProject.LicenseFile);
+    if (aProject.ShowReadme && !aProject.ReadmeFile.empty())
+        LoadText(aProject.ReadmeText, aProject.ReadmeFile);
+}
+
+void ReadFiles(TProject& aProject, const TIniProfile& anIni, Prompter& aPrompter) {
+    aProject.Files.clear();
+    for (const std::string& key : anIni.KeyNames("Files")) {
+        const auto fields = SplitFields(anIni.ReadString("Files", key, ""), 6);
+        const auto size = MeasureSourceFile(fields[0]);
+        if (!size) {
+            aPrompter.ShowMessage(
+                TMessageBox{"Kelpforge", AccessDeniedText(fields[0]), TMsgIcon::Error, TMsgButtons::Ok, 0});
+            continue;
+        }
+        aProject.Files.push_back(
+            TFileEntry{fields[0], std::to_string(*size), fields[2], fields[3], fields[4], fields[5]});
+    }
+}
+
+template <typename Row, typename Build>
+std::vector<Row> ReadRows(const TIniProfile& anIni, const char* aSection, size_t aFieldCount, Build aBuild) {
+    std::vector<Row> rows;
+    for (const std::string& key : anIni.KeyNames(aSection))
+        rows.push_back(aBuild(SplitFields(anIni.ReadString(aSection, key, ""), aFieldCount)));
+    return rows;
+}
+
+std::vector<std::string> ReadLines(const TIniProfile& anIni, const char* aSection) {
+    std::vector<std::string> lines;
+    for (const std::string& key : anIni.KeyNames(aSection))
+        lines.push_back(anIni.ReadString(aSection, key, ""));
+    return lines;
+}
+
+} // namespace
+
+void ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter) {
+    const TIniProfile ini = TIniProfile::Load(aPath);
+    ReadSettings(aProject, ini);
+    ReadTexts(aProject);
+    ReadFiles(aProject, ini, aPrompter);
+    aProject.RefreshFileList();
+    aProject.SetLaunchFileIndex(ini.ReadInteger(kSettings, "20", -1));
+    aProject.Shortcuts.ReplaceRows(ReadRows<TShortcutEntry>(ini, "Shortcuts", 2, [](std::vector<std::string> f) {
+        return TShortcutEntry{std::move(f[0]), std::move(f[1])};
+    }));
+    aProject.RegistryValues.ReplaceRows(ReadRows<TRegistryEntry>(ini, "Regedit", 6, [](std::vector<std::string> f) {
+        return TRegistryEntry{std::move(f[0]), std::move(f[1]), std::move(f[2]),
+                              std::move(f[3]), std::move(f[4]), std::move(f[5])};
+    }));
+    aProject.Shortcuts.ReplaceLines(ReadLines(ini, "Shortcuts1"));
+    aProject.RegistryValues.ReplaceLines(ReadLines(ini, "Regedit1"));
+}
+
+} // namespace kf

@@ -1,0 +1,56 @@
+#include "project/TextUtil.h"
+
+#include <charconv>
+
+namespace kf {
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+} // namespace
+
+std::string Trim(std::string_view aText) {
+    size_t first = 0;
+    size_t last = aText.size();
+    while (first < last && IsBlank(aText[first]))
+        ++first;
+    while (last > first && IsBlank(aText[last - 1]))
+        --last;
+    return std::string(aText.substr(first, last - first));
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
+std::optional<int64_t> ParseInteger(std::string_view aText) {
+    int base = 10;
+    bool negative = false;
+    if (aText.size() > 2 && aText[0] == '0' && (aText[1] == 'x' || aText[1] == 'X')) {
+        base = 16;
+        aText.remove_prefix(2);
+    } else if (!aText.empty() && (aText[0] == '-' || aText[0] == '+')) {
+        negative = aText[0] == '-';
+        aText.remove_prefix(1);
+    }
+    if (aText.empty() || aText[0] == '-' || aText[0] == '+')
+        return std::nullopt;
+    uint64_t magnitude = 0;
+    const auto [end, error] = std::from_chars(aText.data(), aText.data() + aText.size(), magnitude, base);
+    if (error != std::errc() || end != aText.data() + aText.size() || magnitude > INT64_MAX)
+        return std::nullopt;
+    const auto value = static_cast<int64_t>(magnitude);
+    return negative ? -value : value;
+}
+
+bool HasLineBreak(std::string_view aText) { return aText.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+
+} // namespace kf

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kf {
+
+// Drops spaces and tabs at both ends.
+std::string Trim(std::string_view aText);
+// Case-insensitive comparison of ASCII letters; other bytes compare exactly.
+bool EqualsNoCase(std::string_view a, std::string_view b);
+// A decimal integer with an optional sign, or "0x"/"0X" and hexadecimal digits; nothing else.
+std::optional<int64_t> ParseInteger(std::string_view aText);
+// Whether the text holds a carriage return, a line feed or a NUL byte.
+bool HasLineBreak(std::string_view aText);
+
+} // namespace kf

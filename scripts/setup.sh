@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs every dependency on Debian 12 (run as root or through sudo) and builds Kelpforge into out/release.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+    cmake ninja-build g++ pkg-config clang-format
+    qt6-base-dev libgl-dev
+    zlib1g-dev libmspack-dev
+    libgtest-dev googletest
+    gcc-mingw-w64-i686 g++-mingw-w64-i686 mingw-w64-i686-dev
+    cabextract p7zip-full gcab
+    wine wine32:i386 xvfb
+)
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    as_root dpkg --add-architecture i386
+fi
+as_root apt-get update -q
+as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}"
+
+cmake -S . -B out/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
+cmake --build out/release
