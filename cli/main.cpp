@@ -8,9 +8,10 @@
 
 namespace {
 
-constexpr const char* kUsage = "Usage: kelpforge-cli new PROJECT.kfp    write a new project with every default\n"
-                               "       kelpforge-cli show PROJECT.kfp   open a project and list its content\n"
-                               "       kelpforge-cli --version | --help\n";
+constexpr const char* kUsage =
+    "Usage: kelpforge-cli new PROJECT.kfp    write a new project with every default\n"
+    "       kelpforge-cli show PROJECT.kfp   open a project and list its content\n"
+    "       kelpforge-cli --version | --help\n";
 
 // Answers the core's questions without a person: messages go to stderr, dialogs take the path
 // given on the command line.

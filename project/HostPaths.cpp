@@ -33,7 +33,9 @@ std::string ProgramFolder() {
     return WithTrailingSeparator(executable.parent_path().string());
 }
 
-std::string DefaultSetupFile() { return WithTrailingSeparator(HomeFolder()) + "Setup.exe"; }
+std::string DefaultSetupFile() {
+    return WithTrailingSeparator(HomeFolder()) + "Setup.exe";
+}
 
 std::string FileNameOf(const std::string& aPath) {
     const size_t separator = aPath.find_last_of('/');

@@ -47,7 +47,8 @@ TIniProfile TIniProfile::Parse(std::string_view aText) {
             continue;
         if (line.front() == '[') {
             const size_t close = line.find(']');
-            const std::string name = Trim(std::string_view(line).substr(1, close == std::string::npos ? std::string::npos : close - 1));
+            const std::string name = Trim(
+                std::string_view(line).substr(1, close == std::string::npos ? std::string::npos : close - 1));
             profile.fSections.push_back(TSection{name, {}});
             current = &profile.fSections.back();
             continue;

@@ -17,8 +17,12 @@ void TIniWriter::Write(std::string_view aKey, std::string_view aValue) {
     fText += "\r\n";
 }
 
-void TIniWriter::Write(std::string_view aKey, int aValue) { Write(aKey, std::to_string(aValue)); }
+void TIniWriter::Write(std::string_view aKey, int aValue) {
+    Write(aKey, std::to_string(aValue));
+}
 
-void TIniWriter::Write(std::string_view aKey, bool aValue) { Write(aKey, std::string_view(aValue ? "1" : "0")); }
+void TIniWriter::Write(std::string_view aKey, bool aValue) {
+    Write(aKey, std::string_view(aValue ? "1" : "0"));
+}
 
 } // namespace kf

@@ -23,8 +23,12 @@ void TProject::SetInstallFolder(const std::string& aFolder) {
 }
 
 TFileEntry TProject::UninstallerRow() const {
-    return TFileEntry{fProgramFolder + kUninstallerName, kUninstallerSize,
-                      std::string(kInstallPathToken) + "\\" + kUninstallerName, kOverwrite, kYes, kNo};
+    return TFileEntry{fProgramFolder + kUninstallerName,
+                      kUninstallerSize,
+                      std::string(kInstallPathToken) + "\\" + kUninstallerName,
+                      kOverwrite,
+                      kYes,
+                      kNo};
 }
 
 void TProject::SetIncludeUninstaller(bool anInclude) {

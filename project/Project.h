@@ -14,25 +14,25 @@ inline constexpr const char* kUninstallerSize = "51200";
 
 // Page entry fields that belong to no saved field but follow the project's rules (links, New).
 struct TEntryFields {
-    int ShortcutFolder = 0;                  // ComboBox4
-    std::string ShortcutSubfolder = "My Program"; // Edit10
-    std::string ShortcutName = "File";       // Edit11
-    int SelectedFile = -1;                   // ComboBox3
-    int RegistryRoot = 2;                    // ComboBox5
+    int ShortcutFolder = 0;                           // ComboBox4
+    std::string ShortcutSubfolder = "My Program";     // Edit10
+    std::string ShortcutName = "File";                // Edit11
+    int SelectedFile = -1;                            // ComboBox3
+    int RegistryRoot = 2;                             // ComboBox5
     std::string RegistryKey = "Software\\My Program"; // Edit12
     std::string RegistryValueName = "InstallPath";    // Edit13
-    int RegistryType = 0;                    // ComboBox6
-    std::string RegistryValue;               // ComboBox7 text
-    int RegistryUninstall = 0;               // ComboBox8
+    int RegistryType = 0;                             // ComboBox6
+    std::string RegistryValue;                        // ComboBox7 text
+    int RegistryUninstall = 0;                        // ComboBox8
 };
 
 // What the file-list refresh derives from the file rows.
 struct TFileListSummary {
-    std::string TotalFiles = "0";     // Label10
-    std::string TotalSize = "0 byte"; // Label16, before the first refresh
-    std::vector<std::string> FileChoices;                        // ComboBox3
+    std::string TotalFiles = "0";                                 // Label10
+    std::string TotalSize = "0 byte";                             // Label16, before the first refresh
+    std::vector<std::string> FileChoices;                         // ComboBox3
     std::vector<std::string> ValueSuggestions{kInstallPathToken}; // ComboBox7 list
-    std::vector<std::string> LaunchChoices;                      // ComboBox10
+    std::vector<std::string> LaunchChoices;                       // ComboBox10
 };
 
 // The one open project: settings, the three lists and the rules that keep them consistent.

@@ -27,9 +27,9 @@ std::string TProjectDocument::Title() const {
 bool TProjectDocument::AskSaveChanges() {
     if (fCurrentFile.empty())
         return true;
-    const TMsgResult answer =
-        fPrompter.ShowMessage(TMessageBox{kApplicationTitle, "Save changes to project " + FileNameOf(fCurrentFile) + "?",
-                                          TMsgIcon::Question, TMsgButtons::YesNoCancel, 2});
+    const TMsgResult answer = fPrompter.ShowMessage(
+        TMessageBox{kApplicationTitle, "Save changes to project " + FileNameOf(fCurrentFile) + "?",
+                    TMsgIcon::Question, TMsgButtons::YesNoCancel, 2});
     if (answer == TMsgResult::Cancel)
         return false;
     if (answer == TMsgResult::Yes)

@@ -13,7 +13,9 @@ namespace {
 
 constexpr const char* kSettings = "Settings";
 
-int PositionOrNone(int aValue, int aCount) { return aValue >= 0 && aValue < aCount ? aValue : -1; }
+int PositionOrNone(int aValue, int aCount) {
+    return aValue >= 0 && aValue < aCount ? aValue : -1;
+}
 
 // Loads a licence or readme text; a file that cannot be read leaves the text as it was.
 void LoadText(std::string& aText, const std::string& aPath) {
@@ -96,13 +98,15 @@ void ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPr
     ReadFiles(aProject, ini, aPrompter);
     aProject.RefreshFileList();
     aProject.SetLaunchFileIndex(ini.ReadInteger(kSettings, "20", -1));
-    aProject.Shortcuts.ReplaceRows(ReadRows<TShortcutEntry>(ini, "Shortcuts", 2, [](std::vector<std::string> f) {
-        return TShortcutEntry{std::move(f[0]), std::move(f[1])};
-    }));
-    aProject.RegistryValues.ReplaceRows(ReadRows<TRegistryEntry>(ini, "Regedit", 6, [](std::vector<std::string> f) {
-        return TRegistryEntry{std::move(f[0]), std::move(f[1]), std::move(f[2]),
-                              std::move(f[3]), std::move(f[4]), std::move(f[5])};
-    }));
+    aProject.Shortcuts.ReplaceRows(
+        ReadRows<TShortcutEntry>(ini, "Shortcuts", 2, [](std::vector<std::string> f) {
+            return TShortcutEntry{std::move(f[0]), std::move(f[1])};
+        }));
+    aProject.RegistryValues.ReplaceRows(
+        ReadRows<TRegistryEntry>(ini, "Regedit", 6, [](std::vector<std::string> f) {
+            return TRegistryEntry{std::move(f[0]), std::move(f[1]), std::move(f[2]),
+                                  std::move(f[3]), std::move(f[4]), std::move(f[5])};
+        }));
     aProject.Shortcuts.ReplaceLines(ReadLines(ini, "Shortcuts1"));
     aProject.RegistryValues.ReplaceLines(ReadLines(ini, "Regedit1"));
 }

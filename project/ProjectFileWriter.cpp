@@ -98,8 +98,9 @@ std::string ComposeProjectText(const TProject& aProject) {
                              {"If Exists", &TFileEntry::IfExists},
                              {"Uninstall", &TFileEntry::Uninstall},
                              {"Register", &TFileEntry::Register}});
-    writer.Rows<TShortcutEntry>("Shortcuts", "shortcut", aProject.Shortcuts.Rows(),
-                                {{"Shortcut", &TShortcutEntry::Shortcut}, {"Link to file", &TShortcutEntry::LinkTo}});
+    writer.Rows<TShortcutEntry>(
+        "Shortcuts", "shortcut", aProject.Shortcuts.Rows(),
+        {{"Shortcut", &TShortcutEntry::Shortcut}, {"Link to file", &TShortcutEntry::LinkTo}});
     writer.Rows<TRegistryEntry>("Regedit", "registry", aProject.RegistryValues.Rows(),
                                 {{"Section", &TRegistryEntry::Section},
                                  {"Key", &TRegistryEntry::Key},

@@ -9,9 +9,13 @@ namespace kf {
 
 namespace {
 
-std::string SubfolderPart(const std::string& aSubfolder) { return aSubfolder.empty() ? "" : aSubfolder + "\\"; }
+std::string SubfolderPart(const std::string& aSubfolder) {
+    return aSubfolder.empty() ? "" : aSubfolder + "\\";
+}
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 size_t SkipDigits(const std::string& aText, size_t aPos) {
     while (aPos < aText.size() && IsDigit(aText[aPos]))
@@ -26,7 +30,8 @@ std::string ShortcutText(int aFolder, const std::string& aSubfolder, const std::
            aName;
 }
 
-std::string ShortcutLine(int aFileNumber, int aFolder, const std::string& aSubfolder, const std::string& aName) {
+std::string ShortcutLine(int aFileNumber, int aFolder, const std::string& aSubfolder,
+                         const std::string& aName) {
     if (CheckShortcutFileNumber(aFileNumber))
         throw Exception(kTooManyShortcutFiles);
     char number[4];
@@ -48,8 +53,8 @@ std::optional<std::string> CheckShortcutFileNumber(int aFileNumber) {
 
 std::string RegistryLine(int aRoot, bool anUninstall, const std::string& aKey, const std::string& aName,
                          int aType, const std::string& aValue) {
-    return std::to_string(aRoot) + (anUninstall ? "0" : "1") + aKey + "|" + aName + "=" + std::to_string(aType) +
-           aValue;
+    return std::to_string(aRoot) + (anUninstall ? "0" : "1") + aKey + "|" + aName + "=" +
+           std::to_string(aType) + aValue;
 }
 
 bool IsDecimalNumber(const std::string& aText, char aDecimalSeparator) {

@@ -23,7 +23,8 @@ inline constexpr int kMaxShortcutFileNumber = 999;
 std::string ShortcutText(int aFolder, const std::string& aSubfolder, const std::string& aName);
 // The installer's line: three-digit 1-based file number, folder digit, subfolder and "\" when
 // given, then the name. The file number must lie in 1..999.
-std::string ShortcutLine(int aFileNumber, int aFolder, const std::string& aSubfolder, const std::string& aName);
+std::string ShortcutLine(int aFileNumber, int aFolder, const std::string& aSubfolder,
+                         const std::string& aName);
 // The error text for a subfolder that starts or ends with "\"; empty when it is acceptable.
 std::optional<std::string> CheckShortcutSubfolder(const std::string& aSubfolder);
 // The error text for a file number that three digits cannot carry; empty when it fits.

@@ -18,6 +18,8 @@ std::optional<int64_t> MeasureSourceFile(const std::string& aPath) {
     return static_cast<int64_t>(info.st_size);
 }
 
-std::string AccessDeniedText(const std::string& aPath) { return "File access denied:\r" + aPath; }
+std::string AccessDeniedText(const std::string& aPath) {
+    return "File access denied:\r" + aPath;
+}
 
 } // namespace kf

@@ -6,9 +6,13 @@ namespace kf {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 } // namespace
 
@@ -51,6 +55,8 @@ std::optional<int64_t> ParseInteger(std::string_view aText) {
     return negative ? -value : value;
 }
 
-bool HasLineBreak(std::string_view aText) { return aText.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+bool HasLineBreak(std::string_view aText) {
+    return aText.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
 
 } // namespace kf

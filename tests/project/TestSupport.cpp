@@ -1,0 +1,32 @@
+#include "TestSupport.h"
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace kf::test {
+
+TTempFolder::TTempFolder() {
+    std::random_device random;
+    fRoot = std::filesystem::temp_directory_path() / ("kf-test-" + std::to_string(random()));
+    std::filesystem::create_directories(fRoot);
+}
+
+TTempFolder::~TTempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(fRoot, ignored);
+}
+
+std::string TTempFolder::WriteFile(const std::string& aName, const std::string& aBytes) const {
+    const std::filesystem::path path = fRoot / aName;
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << aBytes;
+    return path.string();
+}
+
+std::string ReadFile(const std::string& aPath) {
+    std::ifstream file(aPath, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+}
+
+} // namespace kf::test

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "project/Prompter.h"
+
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kf::test {
+
+// Answers every question from a script and records what was asked.
+class TScriptedPrompter : public Prompter {
+public:
+    std::vector<TMessageBox> Shown;
+    std::deque<TMsgResult> Answers;
+    std::optional<std::string> OpenChoice;
+    std::optional<std::string> SaveChoice;
+    std::vector<std::string> SavePresets;
+    int OpenDialogs = 0;
+
+    TMsgResult ShowMessage(const TMessageBox& aBox) override {
+        Shown.push_back(aBox);
+        if (Answers.empty())
+            return TMsgResult::Ok;
+        const TMsgResult answer = Answers.front();
+        Answers.pop_front();
+        return answer;
+    }
+    std::optional<std::string> ChooseProjectToOpen() override {
+        ++OpenDialogs;
+        return OpenChoice;
+    }
+    std::optional<std::string> ChooseProjectToSave(const std::string& aPresetName) override {
+        SavePresets.push_back(aPresetName);
+        return SaveChoice;
+    }
+};
+
+// A fresh folder for one test, removed afterwards.
+class TTempFolder {
+public:
+    TTempFolder();
+    ~TTempFolder();
+    TTempFolder(const TTempFolder&) = delete;
+    TTempFolder& operator=(const TTempFolder&) = delete;
+
+    std::string Path(const std::string& aName) const { return (fRoot / aName).string(); }
+    // Writes a file of the given content and returns its path.
+    std::string WriteFile(const std::string& aName, const std::string& aBytes) const;
+
+private:
+    std::filesystem::path fRoot;
+};
+
+std::string ReadFile(const std::string& aPath);
+
+} // namespace kf::test
