@@ -26,6 +26,8 @@ std::string HomeFolder() {
 } // namespace
 
 std::string ProgramFolder() {
+    if (const char* folder = std::getenv("KELPFORGE_PROGRAM_FOLDER"); folder != nullptr && *folder != '\0')
+        return WithTrailingSeparator(folder);
     std::error_code error;
     const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)

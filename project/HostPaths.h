@@ -4,7 +4,7 @@
 
 namespace kf {
 
-// Folder of the running program, with a trailing separator.
+// Folder of the running program, with a trailing separator; KELPFORGE_PROGRAM_FOLDER overrides it.
 std::string ProgramFolder();
 // Where a new project builds its setup file: the user's home folder followed by "Setup.exe".
 std::string DefaultSetupFile();

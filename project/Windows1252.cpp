@@ -26,7 +26,9 @@ void AppendUtf8(std::string& anOut, char32_t aCode) {
     }
 }
 
-std::optional<char> EncodeOne(char32_t aCode) {
+} // namespace
+
+std::optional<char> EncodeWindows1252(char32_t aCode) {
     if (aCode < 0x80 || (aCode >= 0xA0 && aCode <= 0xFF))
         return static_cast<char>(aCode);
     for (size_t i = 0; i < kHighControls.size(); ++i)
@@ -35,8 +37,7 @@ std::optional<char> EncodeOne(char32_t aCode) {
     return std::nullopt;
 }
 
-// Decodes one UTF-8 sequence at aPos, advancing it; empty for malformed or overlong input.
-std::optional<char32_t> DecodeOne(std::string_view aText, size_t& aPos) {
+std::optional<char32_t> DecodeUtf8(std::string_view aText, size_t& aPos) {
     const auto lead = static_cast<uint8_t>(aText[aPos]);
     int extra = 0;
     char32_t code = 0;
@@ -67,8 +68,6 @@ std::optional<char32_t> DecodeOne(std::string_view aText, size_t& aPos) {
     return code;
 }
 
-} // namespace
-
 std::string Windows1252ToUtf8(std::string_view aBytes) {
     std::string out;
     out.reserve(aBytes.size());
@@ -84,10 +83,10 @@ std::optional<std::string> Utf8ToWindows1252(std::string_view aText) {
     out.reserve(aText.size());
     size_t pos = 0;
     while (pos < aText.size()) {
-        const auto code = DecodeOne(aText, pos);
+        const auto code = DecodeUtf8(aText, pos);
         if (!code)
             return std::nullopt;
-        const auto byte = EncodeOne(*code);
+        const auto byte = EncodeWindows1252(*code);
         if (!byte)
             return std::nullopt;
         out += *byte;

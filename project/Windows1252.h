@@ -14,4 +14,9 @@ std::string Windows1252ToUtf8(std::string_view aBytes);
 // Windows-1252 cannot carry.
 std::optional<std::string> Utf8ToWindows1252(std::string_view aText);
 
+// One UTF-8 character at aPos, which moves past it; empty (aPos unchanged) for a malformed sequence.
+std::optional<char32_t> DecodeUtf8(std::string_view aText, size_t& aPos);
+// The Windows-1252 byte of one character, if the code page has it.
+std::optional<char> EncodeWindows1252(char32_t aCode);
+
 } // namespace kf

@@ -26,3 +26,10 @@ TEST(HostPaths, FileNameIsThePartAfterTheLastSeparator) {
     EXPECT_EQ(kf::FileNameOf("Demo.kfp"), "Demo.kfp");
     EXPECT_EQ(kf::FileNameOf("/home/a/"), "");
 }
+
+TEST(HostPaths, TheProgramFolderCanBeMovedByTheEnvironment) {
+    setenv("KELPFORGE_PROGRAM_FOLDER", "/opt/kelpforge", 1);
+    EXPECT_EQ(kf::ProgramFolder(), "/opt/kelpforge/");
+    unsetenv("KELPFORGE_PROGRAM_FOLDER");
+    EXPECT_TRUE(std::filesystem::exists(kf::ProgramFolder() + "project_tests"));
+}

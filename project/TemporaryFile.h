@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kf {
+
+// A new file beside a target, written in full and then renamed over the target; until then the
+// target is untouched, and a file that was never renamed is removed again.
+class TTemporaryFile {
+public:
+    explicit TTemporaryFile(const std::string& aTarget);
+    ~TTemporaryFile();
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+
+    bool IsOpen() const { return fDescriptor >= 0; }
+    bool WriteAll(std::string_view aBytes);
+    // A replaced file keeps its permissions; a new one gets what the umask leaves.
+    bool CopyModeFrom(const std::string& aTarget);
+    // Flushes to disk, closes and renames over the target.
+    bool CommitTo(const std::string& aTarget);
+
+private:
+    bool Close();
+
+    std::string fPath;
+    int fDescriptor = -1;
+    bool fCreated = false;
+    bool fRenamed = false;
+};
+
+} // namespace kf
