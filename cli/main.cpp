@@ -1,38 +1,24 @@
+#include "cli/BuildCommand.h"
+#include "cli/CliPrompter.h"
+#include "cli/SetupCommands.h"
 #include "project/Exception.h"
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
 
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kelpforge-cli new PROJECT.kfp    write a new project with every default\n"
-    "       kelpforge-cli show PROJECT.kfp   open a project and list its content\n"
+    "Usage: kelpforge-cli build PROJECT.kfp [-o SETUP]   build the setup file of a project\n"
+    "       kelpforge-cli inspect SETUP                  list a setup file and check it\n"
+    "       kelpforge-cli extract SETUP DIR              unpack a setup file into DIR\n"
+    "       kelpforge-cli new PROJECT.kfp                write a new project with every default\n"
+    "       kelpforge-cli show PROJECT.kfp               open a project and list its content\n"
     "       kelpforge-cli --version | --help\n";
-
-// Answers the core's questions without a person: messages go to stderr, dialogs take the path
-// given on the command line.
-class TTerminalPrompter : public kf::Prompter {
-public:
-    explicit TTerminalPrompter(std::string aPath) : fPath(std::move(aPath)) {}
-
-    kf::TMsgResult ShowMessage(const kf::TMessageBox& aBox) override {
-        std::string text = aBox.Text;
-        for (char& c : text)
-            if (c == '\r')
-                c = '\n';
-        std::cerr << aBox.Caption << ": " << text << '\n';
-        return aBox.Buttons == kf::TMsgButtons::Ok ? kf::TMsgResult::Ok : kf::TMsgResult::No;
-    }
-    std::optional<std::string> ChooseProjectToOpen() override { return fPath; }
-    std::optional<std::string> ChooseProjectToSave(const std::string&) override { return fPath; }
-
-private:
-    std::string fPath;
-};
 
 void PrintProject(const kf::TProject& aProject, const std::string& aTitle) {
     std::cout << aTitle << "\n"
@@ -51,6 +37,23 @@ void PrintProject(const kf::TProject& aProject, const std::string& aTitle) {
         std::cout << "  " << line << '\n';
 }
 
+int RunProjectCommand(const std::string& aCommand, const std::string& aPath) {
+    kf::TCliPrompter prompter(aPath);
+    kf::TProject project(kf::ProgramFolder(), kf::DefaultSetupFile());
+    kf::TProjectDocument document(project, prompter);
+    if (aCommand == "new")
+        document.Save();
+    else
+        document.Open();
+    PrintProject(project, document.Title());
+    return 0;
+}
+
+int Usage() {
+    std::cerr << kUsage;
+    return 2;
+}
+
 int Run(const std::vector<std::string>& anArgs) {
     if (anArgs.size() == 1 && anArgs[0] == "--version") {
         std::cout << "kelpforge-cli 2.1.7\n";
@@ -60,19 +63,19 @@ int Run(const std::vector<std::string>& anArgs) {
         std::cout << kUsage;
         return 0;
     }
-    if (anArgs.size() != 2 || (anArgs[0] != "new" && anArgs[0] != "show")) {
-        std::cerr << kUsage;
-        return 2;
+    if (anArgs.size() == 2 && anArgs[0] == "inspect")
+        return kf::RunInspectCommand(anArgs[1]);
+    if (anArgs.size() == 3 && anArgs[0] == "extract")
+        return kf::RunExtractCommand(anArgs[1], anArgs[2]);
+    if (anArgs.size() == 2 && (anArgs[0] == "new" || anArgs[0] == "show"))
+        return RunProjectCommand(anArgs[0], anArgs[1]);
+    if (!anArgs.empty() && anArgs[0] == "build") {
+        if (anArgs.size() == 2)
+            return kf::RunBuildCommand(anArgs[1], std::nullopt);
+        if (anArgs.size() == 4 && anArgs[2] == "-o")
+            return kf::RunBuildCommand(anArgs[1], anArgs[3]);
     }
-    TTerminalPrompter prompter(anArgs[1]);
-    kf::TProject project(kf::ProgramFolder(), kf::DefaultSetupFile());
-    kf::TProjectDocument document(project, prompter);
-    if (anArgs[0] == "new")
-        document.Save();
-    else
-        document.Open();
-    PrintProject(project, document.Title());
-    return 0;
+    return Usage();
 }
 
 } // namespace
@@ -80,7 +83,7 @@ int Run(const std::vector<std::string>& anArgs) {
 int main(int argc, char** argv) {
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
-    } catch (const kf::Exception& error) {
+    } catch (const std::exception& error) {
         std::cerr << "kelpforge-cli: " << error.what() << '\n';
         return 1;
     }

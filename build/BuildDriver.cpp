@@ -1,0 +1,229 @@
+#include "build/BuildDriver.h"
+
+#include "build/InstallerDataFile.h"
+#include "build/RtfDocument.h"
+#include "build/cabinet/CabQvComps.h"
+#include "project/Exception.h"
+#include "project/HostPaths.h"
+#include "project/OSError.h"
+#include "project/TemporaryFile.h"
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace kf {
+
+namespace {
+
+constexpr size_t kBlockSize = 2048;
+constexpr const char* kDataFile = "kelpforge.dat";
+constexpr const char* kLicenseFile = "license.rtf";
+constexpr const char* kReadmeFile = "readme.rtf";
+constexpr const char* kMainCabinet = "kelpforge.cab";
+
+void WriteBytes(const std::string& aPath, const std::string& aBytes) {
+    std::ofstream file(aPath, std::ios::binary | std::ios::trunc);
+    file << aBytes;
+    file.close();
+    if (!file)
+        throw Exception("Unable to write to " + aPath);
+}
+
+uint64_t FileSizeOf(const std::string& aPath) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(aPath, error);
+    if (error)
+        throw Exception("Cannot read the size of " + aPath + ": " + error.message());
+    return size;
+}
+
+void SetCompression(TQvCabWriter& aWriter, int aCompression) {
+    if (aCompression == 0)
+        aWriter.SetCompressionType(cctNone);
+    else if (aCompression == 1)
+        aWriter.SetCompressionType(cctMsZip);
+    else if (aCompression == 2)
+        aWriter.SetCompressionType(cctLzx);
+}
+
+std::string Trailer(uint64_t aMainCabinetSize) {
+    char digits[32];
+    std::snprintf(digits, sizeof digits, "%010llu", static_cast<unsigned long long>(aMainCabinetSize));
+    return digits;
+}
+
+// Reads a file opened for appending; closes it whatever happens.
+class TSourceReader {
+public:
+    explicit TSourceReader(const std::string& aPath)
+        : fPath(aPath), fDescriptor(::open(aPath.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (fDescriptor < 0)
+            throw Exception("Cannot read " + aPath + ": " + SystemErrorText(errno));
+    }
+    ~TSourceReader() { ::close(fDescriptor); }
+    TSourceReader(const TSourceReader&) = delete;
+    TSourceReader& operator=(const TSourceReader&) = delete;
+
+    size_t Read(char* aBuffer, size_t aSize) {
+        ssize_t count;
+        do
+            count = ::read(fDescriptor, aBuffer, aSize);
+        while (count < 0 && errno == EINTR);
+        if (count < 0)
+            throw Exception("Cannot read " + fPath + ": " + SystemErrorText(errno));
+        return static_cast<size_t>(count);
+    }
+
+private:
+    std::string fPath;
+    int fDescriptor;
+};
+
+} // namespace
+
+int RoundedPercent(uint64_t aNumerator, uint64_t aDenominator) {
+    uint64_t quotient = aNumerator / aDenominator;
+    const uint64_t twiceRemainder = 2 * (aNumerator % aDenominator);
+    if (twiceRemainder > aDenominator || (twiceRemainder == aDenominator && quotient % 2 == 1))
+        ++quotient;
+    return static_cast<int>(quotient);
+}
+
+TBuildDriver::TBuildDriver(const TProject& aProject, BuildHost& aHost, Prompter& aPrompter,
+                           std::string aProgramFolder)
+    : fProject(aProject), fHost(aHost), fPrompter(aPrompter), fProgramFolder(std::move(aProgramFolder)) {}
+
+bool TBuildDriver::ConfirmCancel() {
+    const TMsgResult answer =
+        fPrompter.ShowMessage(TMessageBox{kBuildCaption, "Are you sure you want to stop setup building?",
+                                          TMsgIcon::Question, TMsgButtons::YesNo, 0});
+    fCancelled = answer != TMsgResult::No;
+    return fCancelled;
+}
+
+void TBuildDriver::Message(const std::string& aText, TMsgIcon anIcon) {
+    fPrompter.ShowMessage(TMessageBox{kBuildCaption, aText, anIcon, TMsgButtons::Ok, 0});
+}
+
+bool TBuildDriver::Valid() const {
+    return !fProject.ProductName().empty() && !fProject.SetupFile.empty() && !fProject.LogoBitmap.empty() &&
+           !fProject.HeaderBitmap.empty() && !fProject.Files.empty();
+}
+
+TBuildOutcome TBuildDriver::Run() {
+    fCancelled = false;
+    fSetupSize = 0;
+    if (!Valid()) {
+        Message("Wrong information!", TMsgIcon::Error);
+        return TBuildOutcome::WrongInformation;
+    }
+    CheckDataLines(fProject);
+    const TBuildFolder folder;
+    std::vector<uint64_t> packedSizes;
+    if (!PackFileCabinets(folder, packedSizes))
+        return TBuildOutcome::Cancelled;
+    WriteDataAndTexts(folder, packedSizes);
+    PackMainCabinet(folder);
+    return WriteSetup(folder);
+}
+
+bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes) {
+    TQvCabWriter writer;
+    SetCompression(writer, fProject.Compression);
+    const size_t count = fProject.Files.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (fCancelled)
+            return false;
+        const TFileEntry& row = fProject.Files[i];
+        fHost.ShowStatus(FileNameOf(row.SourcePath));
+        const std::string cabinet = aFolder.Path(std::to_string(i) + ".cab");
+        fHost.ProcessEvents();
+        writer.Open(cabinet);
+        writer.AddFile(row.SourcePath, FileNameOf(row.SourcePath), false);
+        fHost.ShowProgress(RoundedPercent(50 * i, count));
+        writer.Close(true);
+        fHost.ProcessEvents();
+        aPackedSizes.push_back(FileSizeOf(cabinet));
+    }
+    return true;
+}
+
+void TBuildDriver::WriteDataAndTexts(const TBuildFolder& aFolder,
+                                     const std::vector<uint64_t>& aPackedSizes) const {
+    TDataLines lines = ComposeDataLines(fProject);
+    lines[kPackedSizeLine] = PackedSizeLine(aPackedSizes);
+    WriteBytes(aFolder.Path(kDataFile), DataFileBytes(lines));
+    WriteBytes(aFolder.Path(kLicenseFile), RtfDocumentFor(fProject.LicenseText));
+    WriteBytes(aFolder.Path(kReadmeFile), RtfDocumentFor(fProject.ReadmeText));
+}
+
+void TBuildDriver::PackMainCabinet(const TBuildFolder& aFolder) {
+    fHost.ProcessEvents();
+    TQvCabWriter writer;
+    writer.SetCompressionType(cctMsZip);
+    writer.Open(aFolder.Path(kMainCabinet));
+    writer.AddFile(aFolder.Path(kDataFile), kDataFile, false);
+    writer.AddFile(aFolder.Path(kLicenseFile), kLicenseFile, false);
+    writer.AddFile(aFolder.Path(kReadmeFile), kReadmeFile, false);
+    writer.AddFile(fProject.LogoBitmap, "logo.bmp", false);
+    writer.AddFile(fProject.HeaderBitmap, "header.bmp", false);
+    writer.Close(true);
+    fHost.ProcessEvents();
+}
+
+TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
+    const std::string& target = fProject.SetupFile;
+    TTemporaryFile setup(target);
+    if (!setup.IsOpen()) {
+        Message("File access denied:\r" + target, TMsgIcon::Error);
+        return TBuildOutcome::SetupNotWritable;
+    }
+    const std::string runtime = fProgramFolder + "Installer.exe";
+    if (!std::filesystem::is_regular_file(runtime))
+        throw Exception("Cannot copy the installer runtime: " + runtime + " is missing");
+    Append(setup, runtime, false);
+    fHost.ProcessEvents();
+    const size_t count = fProject.Files.size();
+    for (size_t i = 0; i < count; ++i) {
+        const std::string cabinet = aFolder.Path(std::to_string(i) + ".cab");
+        if (!Append(setup, cabinet, true))
+            return TBuildOutcome::Cancelled;
+        std::filesystem::remove(cabinet);
+        fHost.ProcessEvents();
+        fHost.ShowProgress(50 + RoundedPercent(50 * (i + 1), count));
+    }
+    const std::string mainCabinet = aFolder.Path(kMainCabinet);
+    Append(setup, mainCabinet, false);
+    if (!setup.WriteAll(Trailer(FileSizeOf(mainCabinet))) || !setup.CopyModeFrom(target) ||
+        !setup.CommitTo(target))
+        throw Exception("Unable to write to " + target);
+    fSetupSize = FileSizeOf(target);
+    fHost.ShowProgress(100);
+    Message("Installer was successfully created!\r\rFile size: " + std::to_string(fSetupSize) + " bytes",
+            TMsgIcon::Information);
+    fHost.ShowStatus("");
+    fHost.ShowProgress(0);
+    return TBuildOutcome::Succeeded;
+}
+
+bool TBuildDriver::Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable) {
+    TSourceReader source(aPath);
+    std::array<char, kBlockSize> block{};
+    for (;;) {
+        if (aCancellable && fCancelled)
+            return false;
+        const size_t count = source.Read(block.data(), block.size());
+        if (count == 0)
+            return true;
+        if (!aSetup.WriteAll(std::string_view(block.data(), count)))
+            throw Exception("Unable to write to " + fProject.SetupFile);
+        fHost.ProcessEvents();
+    }
+}
+
+} // namespace kf

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "build/BuildFolder.h"
+#include "build/BuildHost.h"
+#include "project/Project.h"
+#include "project/Prompter.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+class TTemporaryFile;
+
+enum class TBuildOutcome { Succeeded, WrongInformation, Cancelled, SetupNotWritable };
+
+inline constexpr const char* kBuildCaption = "Setup Building";
+
+// Progress of a stage as a rounded percentage, halves going to the even neighbour.
+int RoundedPercent(uint64_t aNumerator, uint64_t aDenominator);
+
+// Turns a project into a setup file: the installer runtime, a cabinet per file row, the main
+// cabinet and the size trailer. Works in a private temporary folder and writes the setup under a
+// temporary name beside its target, so that a build that stops leaves nothing half done behind.
+class TBuildDriver {
+public:
+    TBuildDriver(const TProject& aProject, BuildHost& aHost, Prompter& aPrompter, std::string aProgramFolder);
+
+    // Runs one build; errors other than those the user is told about in a message box are raised.
+    TBuildOutcome Run();
+    // The Cancel button: asks for confirmation; true when the build is to stop.
+    bool ConfirmCancel();
+    // Stops the build at its next cancel check without asking.
+    void RequestCancel() { fCancelled = true; }
+    // Size of the setup file written by the last successful build.
+    uint64_t SetupSize() const { return fSetupSize; }
+
+private:
+    bool Valid() const;
+    bool PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes);
+    void WriteDataAndTexts(const TBuildFolder& aFolder, const std::vector<uint64_t>& aPackedSizes) const;
+    void PackMainCabinet(const TBuildFolder& aFolder);
+    TBuildOutcome WriteSetup(const TBuildFolder& aFolder);
+    // Appends a file in blocks, pumping events between them; false when cancelled on the way.
+    bool Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable);
+    void Message(const std::string& aText, TMsgIcon anIcon);
+
+    const TProject& fProject;
+    BuildHost& fHost;
+    Prompter& fPrompter;
+    std::string fProgramFolder;
+    bool fCancelled = false;
+    uint64_t fSetupSize = 0;
+};
+
+} // namespace kf

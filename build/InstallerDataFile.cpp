@@ -1,0 +1,118 @@
+#include "build/InstallerDataFile.h"
+
+#include "project/Exception.h"
+#include "project/TextUtil.h"
+#include "project/Windows1252.h"
+
+namespace kf {
+
+namespace {
+
+std::string Flag(bool aValue) {
+    return aValue ? "1" : "0";
+}
+
+std::string Joined(const std::vector<std::string>& anElements) {
+    std::string line;
+    for (const std::string& element : anElements)
+        line += element + "?";
+    return line;
+}
+
+// One character per file row: "1" where the field starts with the capital letter, else "0".
+template <typename Field>
+std::string FlagString(const std::vector<TFileEntry>& aFiles, Field aField, char aLetter) {
+    std::string line;
+    for (const TFileEntry& row : aFiles)
+        line += (row.*aField).starts_with(aLetter) ? '1' : '0';
+    return line;
+}
+
+std::vector<std::string> InstallPaths(const std::vector<TFileEntry>& aFiles) {
+    std::vector<std::string> paths;
+    for (const TFileEntry& row : aFiles)
+        paths.push_back(row.InstallTo);
+    return paths;
+}
+
+void CheckValue(const std::string& aValue, const std::string& aWhat, bool aListElement) {
+    const char* problem = nullptr;
+    if (HasLineBreak(aValue))
+        problem = "a line break";
+    else if (aListElement && aValue.find('?') != std::string::npos)
+        problem = "\"?\", which the installer reads as the end of an entry";
+    else if (!Utf8ToWindows1252(aValue))
+        problem = "characters outside the Windows-1252 code page";
+    if (problem != nullptr)
+        throw Exception("Cannot build the setup: " + aWhat + " contains " + problem +
+                        ". Change it and build again");
+}
+
+std::string RowName(const char* aList, size_t anIndex) {
+    return "row " + std::to_string(anIndex + 1) + " of the " + aList + " list";
+}
+
+} // namespace
+
+TDataLines ComposeDataLines(const TProject& aProject) {
+    const std::vector<TFileEntry>& files = aProject.Files;
+    TDataLines lines;
+    lines[0] = aProject.ProductName();
+    lines[1] = aProject.ProductVersion;
+    lines[2] = aProject.CompanyName;
+    lines[3] = Flag(aProject.ShowLicense);
+    lines[4] = Flag(aProject.ShowAcceptCheckBox);
+    lines[5] = Flag(aProject.ShowReadme);
+    lines[6] = Flag(aProject.IncludeUninstaller());
+    lines[7] = std::to_string(aProject.InstallBase) + "\\" + aProject.InstallFolder();
+    lines[8] = Joined(InstallPaths(files));
+    lines[10] = FlagString(files, &TFileEntry::IfExists, 'O');
+    lines[11] = FlagString(files, &TFileEntry::Uninstall, 'Y');
+    lines[12] = FlagString(files, &TFileEntry::Register, 'Y');
+    lines[13] = Joined(aProject.Shortcuts.Lines());
+    lines[14] = Joined(aProject.RegistryValues.Lines());
+    lines[15] = aProject.LaunchFile ? std::to_string(aProject.LaunchFileIndex) : "";
+    lines[16] = Flag(aProject.RestartComputer);
+    lines[17] = aProject.InstallPathFromRegistry
+                    ? std::to_string(aProject.InstallPathRoot) + aProject.InstallPathKey
+                    : "0";
+    return lines;
+}
+
+std::string PackedSizeLine(const std::vector<uint64_t>& aSizes) {
+    std::string line;
+    for (uint64_t size : aSizes)
+        line += std::to_string(size) + "?";
+    return line;
+}
+
+void CheckDataLines(const TProject& aProject) {
+    CheckValue(aProject.ProductName(), "the product name", false);
+    CheckValue(aProject.ProductVersion, "the product version", false);
+    CheckValue(aProject.CompanyName, "the company name", false);
+    CheckValue(aProject.InstallFolder(), "the install folder", false);
+    for (size_t i = 0; i < aProject.Files.size(); ++i)
+        CheckValue(aProject.Files[i].InstallTo, "\"Install to\" of " + RowName("file", i), true);
+    const auto& shortcuts = aProject.Shortcuts.Lines();
+    for (size_t i = 0; i < shortcuts.size(); ++i)
+        CheckValue(shortcuts[i], RowName("shortcut", i), true);
+    const auto& values = aProject.RegistryValues.Lines();
+    for (size_t i = 0; i < values.size(); ++i)
+        CheckValue(values[i], RowName("registry", i), true);
+    if (aProject.InstallPathFromRegistry)
+        CheckValue(aProject.InstallPathKey, "the install path registry key", false);
+}
+
+std::string DataFileBytes(const TDataLines& aLines) {
+    std::string bytes;
+    for (const std::string& line : aLines) {
+        const auto encoded = Utf8ToWindows1252(line);
+        if (!encoded)
+            throw Exception("Cannot build the setup: the line \"" + line +
+                            "\" contains characters outside the Windows-1252 code page");
+        bytes += *encoded + "\r\n";
+    }
+    return bytes;
+}
+
+} // namespace kf

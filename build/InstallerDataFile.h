@@ -1,0 +1,27 @@
+#pragma once
+
+#include "project/Project.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+inline constexpr size_t kDataFileLines = 18;
+inline constexpr size_t kPackedSizeLine = 9; // 0-based position of line 10
+
+using TDataLines = std::array<std::string, kDataFileLines>;
+
+// The 18 lines of the installer data file, with the packed-size line (line 10) left empty.
+TDataLines ComposeDataLines(const TProject& aProject);
+// Line 10: the packed size of each file cabinet, in file-list order.
+std::string PackedSizeLine(const std::vector<uint64_t>& aSizes);
+// Raises an error naming the field or row when a value cannot travel in the data file: a line
+// break in any line, a "?" inside a list element, or a character outside Windows-1252.
+void CheckDataLines(const TProject& aProject);
+// The file's bytes: every line in Windows-1252 followed by CR LF.
+std::string DataFileBytes(const TDataLines& aLines);
+
+} // namespace kf

@@ -1,0 +1,84 @@
+#include "build/RtfDocument.h"
+
+#include "project/Windows1252.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace kf {
+
+namespace {
+
+constexpr std::string_view kHeader =
+    "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}}\r\n"
+    "\\viewkind4\\uc1\\pard\\f0\\fs18 ";
+
+std::string Hex(uint8_t aByte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "\\'%02x", aByte);
+    return text;
+}
+
+// RTF carries Unicode as signed 16-bit units, each followed by one fallback character.
+std::string UnicodeEscape(char32_t aCode) {
+    auto unit = [](uint32_t aUnit) { return "\\u" + std::to_string(static_cast<int16_t>(aUnit)) + "?"; };
+    if (aCode < 0x10000)
+        return unit(aCode);
+    const uint32_t offset = aCode - 0x10000;
+    return unit(0xD800 + (offset >> 10)) + unit(0xDC00 + (offset & 0x3FF));
+}
+
+std::string Escaped(char32_t aCode) {
+    switch (aCode) {
+    case '\\':
+        return "\\\\";
+    case '{':
+        return "\\{";
+    case '}':
+        return "\\}";
+    case '\t':
+        return "\\tab ";
+    default:
+        break;
+    }
+    if (aCode < 0x80)
+        return std::string(1, static_cast<char>(aCode));
+    if (const auto byte = EncodeWindows1252(aCode))
+        return Hex(static_cast<uint8_t>(*byte));
+    return UnicodeEscape(aCode);
+}
+
+} // namespace
+
+bool IsRtf(std::string_view aText) {
+    return aText.starts_with("{\\rtf");
+}
+
+std::string PlainTextToRtf(std::string_view aText) {
+    std::string rtf(kHeader);
+    size_t pos = 0;
+    while (pos < aText.size()) {
+        const char c = aText[pos];
+        if (c == '\r' || c == '\n') {
+            pos += (c == '\r' && pos + 1 < aText.size() && aText[pos + 1] == '\n') ? 2 : 1;
+            rtf += "\\par\r\n";
+            continue;
+        }
+        if (const auto code = DecodeUtf8(aText, pos)) {
+            rtf += Escaped(*code);
+        } else {
+            rtf += Hex(static_cast<uint8_t>(c));
+            ++pos;
+        }
+    }
+    if (!aText.empty() && aText.back() != '\n' && aText.back() != '\r')
+        rtf += "\\par\r\n";
+    rtf += "}\r\n";
+    return rtf;
+}
+
+std::string RtfDocumentFor(std::string_view aText) {
+    return IsRtf(aText) ? std::string(aText) : PlainTextToRtf(aText);
+}
+
+} // namespace kf

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "build/cabinet/CabIntf.h"
+#include "project/Exception.h"
+
+namespace kf {
+
+// A cabinet library failure, with the library's error number and the system error behind it.
+class EQvCabinet : public Exception {
+public:
+    EQvCabinet(const ERF& anErf, bool anIsFCI);
+
+    int ErrorCode;     // FCI or FDI error number (erfOper)
+    int ErrorType;     // operating-system error value (erfType)
+    bool HasErrorInfo; // fError
+    bool IsFCI;        // writing (FCI) or reading (FDI)
+};
+
+} // namespace kf

@@ -1,0 +1,35 @@
+#include "cli/BuildCommand.h"
+
+#include "build/BuildDriver.h"
+#include "cli/CliPrompter.h"
+#include "cli/TerminalBuildHost.h"
+#include "project/HostPaths.h"
+#include "project/ProjectDocument.h"
+
+#include <filesystem>
+#include <iostream>
+
+namespace kf {
+
+int RunBuildCommand(const std::string& aProjectPath, const std::optional<std::string>& aSetupPath) {
+    if (!std::filesystem::is_regular_file(aProjectPath)) {
+        std::cerr << "kelpforge-cli: cannot open the project " << aProjectPath << ": no such file\n";
+        return 1;
+    }
+    TCliPrompter prompter(aProjectPath);
+    TProject project(ProgramFolder(), DefaultSetupFile());
+    TProjectDocument document(project, prompter);
+    document.Open();
+    if (aSetupPath)
+        project.SetupFile = *aSetupPath;
+
+    TTerminalBuildHost host;
+    TBuildDriver driver(project, host, prompter, ProgramFolder());
+    host.Attach(driver);
+    const TBuildOutcome outcome = driver.Run();
+    if (outcome == TBuildOutcome::Cancelled)
+        std::cerr << "kelpforge-cli: the build was cancelled; " << project.SetupFile << " was not changed\n";
+    return outcome == TBuildOutcome::Succeeded ? 0 : 1;
+}
+
+} // namespace kf

@@ -1,0 +1,65 @@
+#include "cli/TerminalBuildHost.h"
+
+#include "build/BuildDriver.h"
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace kf {
+
+namespace {
+
+volatile std::sig_atomic_t gInterrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    gInterrupted = 1;
+}
+
+constexpr int kBarWidth = 30;
+
+} // namespace
+
+TTerminalBuildHost::TTerminalBuildHost() : fTerminal(::isatty(STDERR_FILENO) == 1) {
+    gInterrupted = 0;
+    std::signal(SIGINT, OnInterrupt);
+}
+
+TTerminalBuildHost::~TTerminalBuildHost() {
+    std::signal(SIGINT, SIG_DFL);
+    if (fTerminal && fPercent >= 0)
+        std::fputs("\r\033[K", stderr);
+}
+
+bool TTerminalBuildHost::Interrupted() const {
+    return gInterrupted != 0;
+}
+
+void TTerminalBuildHost::ShowStatus(const std::string& aText) {
+    fStatus = aText;
+    Draw();
+}
+
+void TTerminalBuildHost::ShowProgress(int aPercent) {
+    if (aPercent == fPercent)
+        return;
+    fPercent = aPercent;
+    Draw();
+}
+
+void TTerminalBuildHost::ProcessEvents() {
+    if (gInterrupted != 0 && fDriver != nullptr)
+        fDriver->RequestCancel();
+}
+
+void TTerminalBuildHost::Draw() {
+    if (!fTerminal)
+        return;
+    const int percent = fPercent < 0 ? 0 : fPercent;
+    const int filled = percent * kBarWidth / 100;
+    std::fprintf(stderr, "\r\033[K[%.*s%*s] %3d%% %s", filled, "##############################",
+                 kBarWidth - filled, "", percent, fStatus.c_str());
+    std::fflush(stderr);
+}
+
+} // namespace kf

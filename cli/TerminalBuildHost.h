@@ -1,0 +1,34 @@
+#pragma once
+
+#include "build/BuildHost.h"
+
+namespace kf {
+
+class TBuildDriver;
+
+// Shows a build's progress as a bar on stderr when that is a terminal, and turns Ctrl+C into a
+// cancel request that the build sees at its next check.
+class TTerminalBuildHost : public BuildHost {
+public:
+    TTerminalBuildHost();
+    ~TTerminalBuildHost() override;
+    TTerminalBuildHost(const TTerminalBuildHost&) = delete;
+    TTerminalBuildHost& operator=(const TTerminalBuildHost&) = delete;
+
+    void Attach(TBuildDriver& aDriver) { fDriver = &aDriver; }
+    bool Interrupted() const;
+
+    void ShowStatus(const std::string& aText) override;
+    void ShowProgress(int aPercent) override;
+    void ProcessEvents() override;
+
+private:
+    void Draw();
+
+    TBuildDriver* fDriver = nullptr;
+    bool fTerminal;
+    std::string fStatus;
+    int fPercent = -1;
+};
+
+} // namespace kf

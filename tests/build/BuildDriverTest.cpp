@@ -1,0 +1,274 @@
+#include "build/BuildDriver.h"
+#include "build/InstallerDataFile.h"
+#include "build/cabinet/QvCabinetError.h"
+#include "project/Exception.h"
+
+#include "../project/TestSupport.h"
+#include "CabinetReader.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace kf;
+using kf::test::ReadFile;
+
+namespace {
+
+// Records what a build shows and lets a test act at each pump.
+class TRecordingHost : public BuildHost {
+public:
+    std::vector<std::string> Statuses;
+    std::vector<int> Progress;
+    std::function<void()> OnPump;
+
+    void ShowStatus(const std::string& aText) override { Statuses.push_back(aText); }
+    void ShowProgress(int aPercent) override { Progress.push_back(aPercent); }
+    void ProcessEvents() override {
+        if (OnPump)
+            OnPump();
+    }
+};
+
+class BuildDriverTest : public ::testing::Test {
+protected:
+    test::TTempFolder temp;
+    test::TScriptedPrompter prompter;
+    TRecordingHost host;
+    std::string programFolder;
+    std::string stub = std::string("MZ\x90\0stub installer", 18);
+    TProject project{"", ""};
+
+    void SetUp() override {
+        // The build's private folders go below the test's own folder, where they can be counted.
+        setenv("TMPDIR", temp.Path("tmp").c_str(), 1);
+        std::filesystem::create_directories(temp.Path("tmp"));
+        programFolder = temp.Path("program/");
+        temp.WriteFile("program/Installer.exe", stub);
+        temp.WriteFile("program/Uninstall.exe", std::string(3000, 'u'));
+        project = TProject(programFolder, temp.Path("out/Setup.exe"));
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        std::filesystem::create_directories(temp.Path("out"));
+    }
+    void TearDown() override { unsetenv("TMPDIR"); }
+
+    void AddFile(const std::string& aRelative, const std::string& aBytes, const std::string& anInstallTo) {
+        const std::string path = temp.WriteFile(aRelative, aBytes);
+        project.Files.push_back(TFileEntry{path, std::to_string(aBytes.size()), anInstallTo});
+        project.RefreshFileList();
+    }
+
+    TBuildOutcome Build() {
+        TBuildDriver driver(project, host, prompter, programFolder);
+        return driver.Run();
+    }
+
+    bool NoBuildFolderLeft() const { return std::filesystem::is_empty(temp.Path("tmp")); }
+};
+
+std::vector<int> ExpectedProgress(int n) {
+    std::vector<int> values;
+    for (int i = 0; i < n; ++i)
+        values.push_back(static_cast<int>(std::nearbyint(50.0 * i / n)));
+    for (int i = 0; i < n; ++i)
+        values.push_back(50 + static_cast<int>(std::nearbyint(50.0 * (i + 1) / n)));
+    values.push_back(100);
+    values.push_back(0);
+    return values;
+}
+
+} // namespace
+
+TEST(RoundedPercent, RoundsHalvesToTheEvenNeighbour) {
+    EXPECT_EQ(RoundedPercent(25, 2), 12);  // 12.5
+    EXPECT_EQ(RoundedPercent(75, 2), 38);  // 37.5
+    EXPECT_EQ(RoundedPercent(50, 3), 17);  // 16.67
+    EXPECT_EQ(RoundedPercent(100, 3), 33); // 33.33
+    EXPECT_EQ(RoundedPercent(0, 7), 0);
+    EXPECT_EQ(RoundedPercent(50, 1), 50);
+}
+
+TEST_F(BuildDriverTest, MissingInformationIsRefusedAndNothingIsWritten) {
+    const std::vector<std::function<void(TProject&)>> spoilers = {
+        [](TProject& p) { p.SetProductName(""); }, [](TProject& p) { p.SetupFile.clear(); },
+        [](TProject& p) { p.LogoBitmap.clear(); }, [](TProject& p) { p.HeaderBitmap.clear(); },
+        [](TProject& p) { p.Files.clear(); }};
+    for (const auto& spoil : spoilers) {
+        AddFile("src/a.exe", "a", "%Install Path%\\a.exe");
+        spoil(project);
+        prompter.Shown.clear();
+        EXPECT_EQ(Build(), TBuildOutcome::WrongInformation);
+        ASSERT_EQ(prompter.Shown.size(), 1u);
+        EXPECT_EQ(prompter.Shown[0].Text, "Wrong information!");
+        EXPECT_EQ(prompter.Shown[0].Caption, "Setup Building");
+        EXPECT_EQ(prompter.Shown[0].Icon, TMsgIcon::Error);
+        EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
+        EXPECT_TRUE(NoBuildFolderLeft());
+        SetUp();
+    }
+}
+
+TEST_F(BuildDriverTest, ASetupHoldsTheRuntimeTheFileCabinetsTheMainCabinetAndTheTrailer) {
+    AddFile("src/one/app.exe", std::string(70000, 'a') + "end", "%Install Path%\\app.exe");
+    AddFile("src/two/app.exe", "same name, other file", "%Install Path%\\sub\\app.exe");
+    project.SetIncludeUninstaller(true);
+    project.LicenseText = "Plain licence {text}";
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+
+    const std::string setup = ReadFile(temp.Path("out/Setup.exe"));
+    ASSERT_GT(setup.size(), stub.size() + 10);
+    EXPECT_EQ(setup.substr(0, stub.size()), stub);
+    const uint64_t mainSize = std::stoull(setup.substr(setup.size() - 10));
+    const std::string mainCabinet = setup.substr(setup.size() - 10 - mainSize, mainSize);
+    const auto members = test::ExtractCabinet(mainCabinet, temp.Path("main"));
+    ASSERT_EQ(members.size(), 5u);
+    EXPECT_EQ(members[0].first, "kelpforge.dat");
+    EXPECT_EQ(members[1].first, "license.rtf");
+    EXPECT_EQ(members[2].first, "readme.rtf");
+    EXPECT_EQ(members[3], std::make_pair(std::string("logo.bmp"), std::string("BM logo")));
+    EXPECT_EQ(members[4], std::make_pair(std::string("header.bmp"), std::string("BM header")));
+    EXPECT_NE(members[1].second.find("Plain licence \\{text\\}"), std::string::npos);
+    EXPECT_TRUE(members[2].second.starts_with("{\\rtf1"));
+
+    // Line 10 of the data file locates each file cabinet after the runtime.
+    const std::string data = members[0].second;
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = data.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(data.substr(start, end - start));
+    ASSERT_EQ(lines.size(), kDataFileLines);
+    TDataLines expected = ComposeDataLines(project);
+    uint64_t offset = stub.size();
+    std::vector<uint64_t> sizes;
+    for (size_t pos = 0, mark; (mark = lines[kPackedSizeLine].find('?', pos)) != std::string::npos;
+         pos = mark + 1)
+        sizes.push_back(std::stoull(lines[kPackedSizeLine].substr(pos, mark - pos)));
+    ASSERT_EQ(sizes.size(), 3u);
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        const auto files =
+            test::ExtractCabinet(setup.substr(offset, sizes[i]), temp.Path("file" + std::to_string(i)));
+        ASSERT_EQ(files.size(), 1u);
+        EXPECT_EQ(files[0].first, std::filesystem::path(project.Files[i].SourcePath).filename().string());
+        EXPECT_EQ(files[0].second, ReadFile(project.Files[i].SourcePath));
+        offset += sizes[i];
+    }
+    EXPECT_EQ(offset + mainSize + 10, setup.size());
+    expected[kPackedSizeLine] = lines[kPackedSizeLine];
+    expected[2] = "\xA9 2006 Company"; // the data file is in Windows-1252
+    for (size_t i = 0; i < kDataFileLines; ++i)
+        EXPECT_EQ(lines[i], expected[i]) << "line " << i + 1;
+
+    ASSERT_EQ(prompter.Shown.size(), 1u);
+    EXPECT_EQ(prompter.Shown[0].Text,
+              "Installer was successfully created!\r\rFile size: " + std::to_string(setup.size()) + " bytes");
+    EXPECT_EQ(prompter.Shown[0].Icon, TMsgIcon::Information);
+    EXPECT_EQ(host.Progress, ExpectedProgress(3));
+    EXPECT_EQ(host.Statuses, (std::vector<std::string>{"app.exe", "app.exe", "Uninstall.exe", ""}));
+    EXPECT_TRUE(NoBuildFolderLeft());
+}
+
+TEST_F(BuildDriverTest, ProgressForOneAndTwoFiles) {
+    AddFile("src/a", "a", "%Install Path%\\a");
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    EXPECT_EQ(host.Progress, (std::vector<int>{0, 100, 100, 0}));
+    AddFile("src/b", "b", "%Install Path%\\b");
+    host.Progress.clear();
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    EXPECT_EQ(host.Progress, (std::vector<int>{0, 25, 75, 100, 100, 0}));
+}
+
+TEST_F(BuildDriverTest, StoredFilesComeOutWholeToo) {
+    project.Compression = 0;
+    AddFile("src/data.bin", std::string(100000, '\x7f'), "%Install Path%\\data.bin");
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    const std::string setup = ReadFile(temp.Path("out/Setup.exe"));
+    const uint64_t mainSize = std::stoull(setup.substr(setup.size() - 10));
+    const std::string fileCabinet = setup.substr(stub.size(), setup.size() - stub.size() - 10 - mainSize);
+    EXPECT_GT(fileCabinet.size(), 100000u);
+    const auto files = test::ExtractCabinet(fileCabinet, temp.Path("x"));
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].second, std::string(100000, '\x7f'));
+}
+
+TEST_F(BuildDriverTest, AMissingLogoFailsInTheMainCabinetAndLeavesTheSetupFileAlone) {
+    temp.WriteFile("out/Setup.exe", "an older setup");
+    AddFile("src/a", "a", "%Install Path%\\a");
+    project.LogoBitmap = temp.Path("art/none.bmp");
+    EXPECT_THROW(Build(), EQvCabinet);
+    EXPECT_EQ(ReadFile(temp.Path("out/Setup.exe")), "an older setup");
+    EXPECT_TRUE(NoBuildFolderLeft());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("out")),
+                            std::filesystem::directory_iterator()),
+              1);
+}
+
+TEST_F(BuildDriverTest, CancelWhilePackingWritesNothing) {
+    temp.WriteFile("out/Setup.exe", "an older setup");
+    AddFile("src/a", "a", "%Install Path%\\a");
+    AddFile("src/b", "b", "%Install Path%\\b");
+    TBuildDriver driver(project, host, prompter, programFolder);
+    host.OnPump = [&] { driver.RequestCancel(); };
+    EXPECT_EQ(driver.Run(), TBuildOutcome::Cancelled);
+    EXPECT_EQ(ReadFile(temp.Path("out/Setup.exe")), "an older setup");
+    EXPECT_TRUE(NoBuildFolderLeft());
+    EXPECT_TRUE(prompter.Shown.empty());
+}
+
+TEST_F(BuildDriverTest, CancelWhileAppendingLeavesTheOldSetupAndNoPartialFile) {
+    temp.WriteFile("out/Setup.exe", "an older setup");
+    AddFile("src/a", std::string(10000, 'a'), "%Install Path%\\a");
+    AddFile("src/b", "b", "%Install Path%\\b");
+    TBuildDriver driver(project, host, prompter, programFolder);
+    host.OnPump = [&] {
+        if (!host.Progress.empty() && host.Progress.back() > 50)
+            driver.RequestCancel();
+    };
+    EXPECT_EQ(driver.Run(), TBuildOutcome::Cancelled);
+    EXPECT_EQ(ReadFile(temp.Path("out/Setup.exe")), "an older setup");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("out")),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_TRUE(NoBuildFolderLeft());
+}
+
+TEST_F(BuildDriverTest, CancelAsksFirstAndOnlyNoKeepsGoing) {
+    TBuildDriver driver(project, host, prompter, programFolder);
+    prompter.Answers = {TMsgResult::No, TMsgResult::Yes};
+    EXPECT_FALSE(driver.ConfirmCancel());
+    EXPECT_EQ(prompter.Shown[0].Text, "Are you sure you want to stop setup building?");
+    EXPECT_EQ(prompter.Shown[0].Buttons, TMsgButtons::YesNo);
+    EXPECT_EQ(prompter.Shown[0].Icon, TMsgIcon::Question);
+    EXPECT_TRUE(driver.ConfirmCancel());
+}
+
+TEST_F(BuildDriverTest, AnUnwritableSetupPathIsReported) {
+    AddFile("src/a", "a", "%Install Path%\\a");
+    project.SetupFile = temp.WriteFile("blocker", "a file") + "/Setup.exe";
+    EXPECT_EQ(Build(), TBuildOutcome::SetupNotWritable);
+    ASSERT_EQ(prompter.Shown.size(), 1u);
+    EXPECT_EQ(prompter.Shown[0].Text, "File access denied:\r" + project.SetupFile);
+    EXPECT_EQ(prompter.Shown[0].Caption, "Setup Building");
+    EXPECT_TRUE(NoBuildFolderLeft());
+}
+
+TEST_F(BuildDriverTest, AMissingRuntimeStopsTheBuildNamingIt) {
+    temp.WriteFile("out/Setup.exe", "an older setup");
+    AddFile("src/a", "a", "%Install Path%\\a");
+    std::filesystem::remove(programFolder + "Installer.exe");
+    try {
+        Build();
+        FAIL() << "built without a runtime";
+    } catch (const Exception& error) {
+        EXPECT_NE(std::string(error.what()).find(programFolder + "Installer.exe"), std::string::npos);
+    }
+    EXPECT_EQ(ReadFile(temp.Path("out/Setup.exe")), "an older setup");
+}
+
+TEST_F(BuildDriverTest, ValuesTheDataFileCannotCarryStopTheBuildBeforeAnythingIsWritten) {
+    AddFile("src/a", "a", "%Install Path%\\a?b");
+    EXPECT_THROW(Build(), Exception);
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
+    EXPECT_TRUE(NoBuildFolderLeft());
+}

@@ -1,0 +1,214 @@
+#include "build/BuildDriver.h"
+#include "cli/CliPrompter.h"
+#include "cli/TerminalBuildHost.h"
+#include "project/ProjectFileWriter.h"
+
+#include "../build/CabinetReader.h"
+#include "../project/TestSupport.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace kf;
+using kf::test::ReadFile;
+using kf::test::RunCommand;
+
+namespace {
+
+constexpr size_t kStubSize = 19; // "MZ stand-in runtime"
+
+// A program folder of the test's own, with a stand-in runtime, and projects that build into it.
+class CliTest : public ::testing::Test {
+protected:
+    test::TTempFolder temp;
+    std::string programFolder;
+    std::string environment;
+
+    void SetUp() override {
+        programFolder = temp.Path("program/");
+        temp.WriteFile("program/Installer.exe", "MZ stand-in runtime");
+        environment = "KELPFORGE_PROGRAM_FOLDER='" + programFolder + "' KELPFORGE_CABINET_LIBRARY='" +
+                      KF_BIN_FOLDER "/libkfcabinet.so' TMPDIR='" + temp.Path("") + "' ";
+    }
+
+    std::string WriteProject(const std::string& aName, size_t aFileCount) {
+        TProject project(programFolder, temp.Path(aName + "/Setup.exe"));
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        for (size_t i = 0; i < aFileCount; ++i) {
+            const std::string source =
+                temp.WriteFile(aName + "/src/f" + std::to_string(i) + ".txt",
+                               aName + std::string(5000 + i, static_cast<char>('a' + i)));
+            project.Files.push_back(
+                TFileEntry{source, "0", "%Install Path%\\f" + std::to_string(i) + ".txt"});
+        }
+        const std::string path = temp.Path(aName + ".kfp");
+        SaveProjectFile(project, path);
+        return path;
+    }
+
+    std::string Cli(const std::string& anArguments, int& anExitCode) {
+        return RunCommand(environment + "'" KF_BIN_FOLDER "/kelpforge-cli' " + anArguments, anExitCode);
+    }
+};
+
+} // namespace
+
+TEST_F(CliTest, AnswersVersionHelpAndWrongUsage) {
+    int code = -1;
+    EXPECT_EQ(Cli("--version", code), "kelpforge-cli 2.1.7\n");
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(Cli("--help", code).find("build PROJECT.kfp [-o SETUP]"), std::string::npos);
+    EXPECT_EQ(code, 0);
+    Cli("build", code);
+    EXPECT_EQ(code, 2);
+    Cli("frobnicate x", code);
+    EXPECT_EQ(code, 2);
+}
+
+TEST_F(CliTest, BuildsAProjectAndReportsTheSize) {
+    const std::string project = WriteProject("one", 2);
+    int code = -1;
+    const std::string output = Cli("build '" + project + "'", code);
+    ASSERT_EQ(code, 0) << output;
+    const std::string setup = temp.Path("one/Setup.exe");
+    const auto size = std::filesystem::file_size(setup);
+    EXPECT_NE(
+        output.find("Installer was successfully created!\n\nFile size: " + std::to_string(size) + " bytes"),
+        std::string::npos)
+        << output;
+    EXPECT_TRUE(ReadFile(setup).starts_with("MZ stand-in runtime"));
+}
+
+TEST_F(CliTest, TheOutputOptionOverridesTheProjectsSetupFile) {
+    const std::string project = WriteProject("two", 1);
+    int code = -1;
+    const std::string output = Cli("build '" + project + "' -o '" + temp.Path("elsewhere.exe") + "'", code);
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_TRUE(std::filesystem::exists(temp.Path("elsewhere.exe")));
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("two/Setup.exe")));
+}
+
+TEST_F(CliTest, ProjectAndBuildErrorsExitWithOne) {
+    int code = -1;
+    EXPECT_NE(Cli("build '" + temp.Path("missing.kfp") + "'", code).find("missing.kfp"), std::string::npos);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(Cli("build '" + WriteProject("empty", 0) + "'", code).find("Wrong information!"),
+              std::string::npos);
+    EXPECT_EQ(code, 1);
+}
+
+TEST_F(CliTest, TwoBuildsAtOnceDoNotShareFiles) {
+    const std::string first = WriteProject("first", 3);
+    const std::string second = WriteProject("second", 3);
+    int code = -1;
+    const std::string cli = environment + "'" KF_BIN_FOLDER "/kelpforge-cli' build ";
+    const std::string output = RunCommand("(" + cli + "'" + first + "' > /dev/null & " + cli + "'" + second +
+                                              "' > /dev/null & wait %1 && wait %2)",
+                                          code);
+    ASSERT_EQ(code, 0) << output;
+    for (const std::string name : {"first", "second"}) {
+        const std::string setup = ReadFile(temp.Path(name + "/Setup.exe"));
+        const uint64_t mainSize = std::stoull(setup.substr(setup.size() - 10));
+        const std::string cabinets = setup.substr(kStubSize, setup.size() - 10 - mainSize - kStubSize);
+        const auto main = test::ExtractCabinet(setup.substr(setup.size() - 10 - mainSize, mainSize),
+                                               temp.Path(name + "/main"));
+        ASSERT_EQ(main.size(), 5u);
+        const std::string& data = main[0].second;
+        const size_t line10 = [&] {
+            size_t pos = 0;
+            for (int line = 0; line < 9; ++line)
+                pos = data.find("\r\n", pos) + 2;
+            return pos;
+        }();
+        const uint64_t firstSize = std::stoull(data.substr(line10, data.find('?', line10) - line10));
+        const auto first = test::ExtractCabinet(cabinets.substr(0, firstSize), temp.Path(name + "/f0"));
+        ASSERT_EQ(first.size(), 1u);
+        EXPECT_EQ(first[0].second, ReadFile(temp.Path(name + "/src/f0.txt"))) << "a cabinet of another build";
+    }
+}
+
+TEST_F(CliTest, CtrlCCancelsTheBuildAtItsNextCheck) {
+    TProject project(programFolder, temp.Path("c/Setup.exe"));
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    for (int i = 0; i < 2; ++i)
+        project.Files.push_back(
+            TFileEntry{temp.WriteFile("c/" + std::to_string(i), "x"), "1", "%Install Path%\\x"});
+    TCliPrompter prompter("");
+    TTerminalBuildHost host;
+    TBuildDriver driver(project, host, prompter, programFolder);
+    host.Attach(driver);
+    std::raise(SIGINT);
+    EXPECT_TRUE(host.Interrupted());
+    EXPECT_EQ(driver.Run(), TBuildOutcome::Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("c/Setup.exe")));
+}
+
+TEST_F(CliTest, InspectListsTheSetupAndExtractUnpacksIt) {
+    const std::string project = WriteProject("ins", 2);
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + project + "'", code), code), 0);
+    const std::string setup = temp.Path("ins/Setup.exe");
+    const std::string report = Cli("inspect '" + setup + "'", code);
+    ASSERT_EQ(code, 0) << report;
+    EXPECT_NE(report.find("Installer runtime: " + std::to_string(kStubSize) + " bytes"), std::string::npos)
+        << report;
+    EXPECT_NE(report.find("f1.txt -> %Install Path%\\f1.txt"), std::string::npos) << report;
+    EXPECT_NE(report.find("   1  My Program\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("   3  \u00A9 2006 Company\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("header.bmp"), std::string::npos);
+
+    const std::string output = Cli("extract '" + setup + "' '" + temp.Path("unpacked") + "'", code);
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_EQ(ReadFile(temp.Path("unpacked/%Install Path%/f0.txt")), ReadFile(temp.Path("ins/src/f0.txt")));
+    EXPECT_EQ(ReadFile(temp.Path("unpacked/%Install Path%/f1.txt")), ReadFile(temp.Path("ins/src/f1.txt")));
+    EXPECT_EQ(ReadFile(temp.Path("unpacked/logo.bmp")), "BM logo");
+    EXPECT_TRUE(ReadFile(temp.Path("unpacked/kelpforge.dat")).starts_with("My Program\r\n"));
+}
+
+TEST_F(CliTest, InspectRefusesFilesThatAreNotSoundSetups) {
+    const std::string project = WriteProject("bad", 1);
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + project + "'", code), code), 0);
+    const std::string good = ReadFile(temp.Path("bad/Setup.exe"));
+    struct TCase {
+        std::string Bytes;
+        std::string Complaint;
+    };
+    std::string corrupted = good;
+    const size_t dataByte = kStubSize + 95; // inside the file cabinet's compressed data
+    corrupted[dataByte] = static_cast<char>(corrupted[dataByte] ^ 0x55);
+    std::string wrongTrailer = good;
+    wrongTrailer.replace(wrongTrailer.size() - 10, 10, "9999999999");
+    const std::vector<TCase> cases = {
+        {"short", "too short"},         {"just some text that is long enough", "not a size trailer"},
+        {wrongTrailer, "does not fit"}, {good.substr(0, good.size() - 200), "not a"},
+        {corrupted, "file cabinet 1"},
+    };
+    for (const TCase& aCase : cases) {
+        const std::string path = temp.WriteFile("broken.exe", aCase.Bytes);
+        const std::string output = Cli("inspect '" + path + "'", code);
+        EXPECT_EQ(code, 1) << output;
+        EXPECT_NE(output.find(aCase.Complaint), std::string::npos) << output;
+    }
+}
+
+TEST_F(CliTest, ExtractRefusesPathsThatLeaveTheTargetFolder) {
+    TProject project(programFolder, temp.Path("esc/Setup.exe"));
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    project.Files.push_back(
+        TFileEntry{temp.WriteFile("esc/evil.txt", "x"), "1", "%Install Path%\\..\\..\\evil.txt"});
+    SaveProjectFile(project, temp.Path("esc.kfp"));
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + temp.Path("esc.kfp") + "'", code), code), 0);
+    const std::string output =
+        Cli("extract '" + temp.Path("esc/Setup.exe") + "' '" + temp.Path("deep/out") + "'", code);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(output.find("would leave"), std::string::npos) << output;
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("evil.txt")));
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("deep/out")));
+}
