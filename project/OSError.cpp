@@ -1,6 +1,9 @@
 #include "project/OSError.h"
 
 #include <cstring>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace kf {
 
@@ -16,7 +19,14 @@ std::string Message(int anError, const std::string& aText) {
 } // namespace
 
 std::string SystemErrorText(int anError) {
+#ifdef _WIN32
+    char buffer[512] = {};
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     static_cast<DWORD>(anError), 0, buffer, sizeof buffer, nullptr);
+    std::string text = buffer;
+#else
     std::string text = std::strerror(anError);
+#endif
     while (!text.empty() &&
            (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '.'))
         text.pop_back();

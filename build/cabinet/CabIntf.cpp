@@ -1,61 +1,28 @@
 #include "build/cabinet/CabIntf.h"
 
-#include "project/HostPaths.h"
-#include "project/OSError.h"
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <ctime>
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <filesystem>
-#include <limits>
-#include <string>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "build/cabinet/CabinetModule.h"
 
 namespace kf {
 
 namespace {
-
-// The open flags that FCI passes, in the C runtime's values.
-constexpr int kOpenAccessMask = 0x0003;
-constexpr int kOpenAppend = 0x0008;
-constexpr int kOpenRandom = 0x0010;
-constexpr int kOpenSequential = 0x0020;
-constexpr int kOpenTemporary = 0x0040;
-constexpr int kOpenCreate = 0x0100;
-constexpr int kOpenTruncate = 0x0200;
-constexpr int kOpenExclusive = 0x0400;
-constexpr int kOpenReadOnlyBinary = 0x8000;
-
-constexpr USHORT kAttributeReadOnly = 0x01;
-constexpr USHORT kAttributeArchive = 0x20;
-constexpr USHORT kAttributeMask = 0x27;
 
 // The process-wide binding; released when the program ends, never earlier.
 class TCabinetLibrary {
 public:
     ~TCabinetLibrary() {
         if (fHandle != nullptr)
-            ::dlclose(fHandle);
+            FreeCabinetModule(fHandle);
     }
 
     bool Loaded() const { return fHandle != nullptr; }
 
     void Load() {
         const std::string path = CabinetLibraryPath();
-        void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) {
-            const int error = ::access(path.c_str(), R_OK) == 0 ? ENOEXEC : errno;
-            throw EOSError(error, SystemErrorText(error) + ": " + path);
-        }
-        fHandle = handle;
+        fHandle = LoadCabinetModule(path);
         try {
             BindAll(path);
         } catch (...) {
-            ::dlclose(fHandle);
+            FreeCabinetModule(fHandle);
             fHandle = nullptr;
             throw;
         }
@@ -73,10 +40,7 @@ public:
 
 private:
     template <typename Slot> void Bind(Slot& aSlot, const char* aName, const std::string& aPath) {
-        void* symbol = ::dlsym(fHandle, aName);
-        if (symbol == nullptr)
-            throw EOSError(ENOSYS, std::string("The entry point ") + aName + " was not found in " + aPath);
-        aSlot = reinterpret_cast<Slot>(symbol);
+        aSlot = reinterpret_cast<Slot>(CabinetModuleSymbol(fHandle, aName, aPath));
     }
 
     void BindAll(const std::string& aPath) {
@@ -96,53 +60,10 @@ private:
 
 TCabinetLibrary CabinetLibrary;
 
-int OpenFlagsFor(int anOFlag) {
-    const int access = anOFlag & kOpenAccessMask;
-    int flags = access == 0 ? O_RDONLY : access == 1 ? O_WRONLY : O_RDWR;
-    const bool create = (anOFlag & kOpenCreate) != 0;
-    const bool truncate = (anOFlag & kOpenTruncate) != 0;
-    if (create && (anOFlag & kOpenExclusive) != 0)
-        flags |= O_CREAT | O_EXCL;
-    else if (create)
-        flags |= O_CREAT | (truncate ? O_TRUNC : 0);
-    else if (truncate)
-        flags |= O_TRUNC;
-    return flags | O_CLOEXEC;
-}
-
-int Fail(int* err) {
-    *err = errno;
-    return -1;
-}
-
-// MS-DOS dates cover 1980 to 2107; times outside are pinned to the nearest end.
-void ToDosDateTime(time_t aTime, USHORT* aDate, USHORT* aTime16) {
-    tm local{};
-    ::localtime_r(&aTime, &local);
-    int year = local.tm_year + 1900;
-    if (year < 1980) {
-        local = tm{};
-        local.tm_mday = 1;
-        year = 1980;
-    } else if (year > 2107) {
-        local = tm{};
-        local.tm_mon = 11, local.tm_mday = 31, local.tm_hour = 23, local.tm_min = 59, local.tm_sec = 58;
-        year = 2107;
-    }
-    *aDate = static_cast<USHORT>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
-    *aTime16 = static_cast<USHORT>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
-}
-
 } // namespace
 
 TCOMP MakeLzxCompression(int aLevel) {
     return static_cast<TCOMP>((aLevel << 8) | tcompTYPE_LZX);
-}
-
-std::string CabinetLibraryPath() {
-    if (const char* path = std::getenv("KELPFORGE_CABINET_LIBRARY"); path != nullptr && *path != '\0')
-        return path;
-    return ProgramFolder() + "libkfcabinet.so";
 }
 
 bool CabinetLibraryLoaded() {
@@ -175,117 +96,6 @@ BOOL FCIFlushFolder(HFCI hfci, PFNFCIGETNEXTCABINET pfnfcignc, PFNFCISTATUS pfnf
 
 BOOL FCIDestroy(HFCI hfci) {
     return CabinetLibrary.Destroy(hfci);
-}
-
-void* DIAMONDAPI CabAlloc(ULONG cb) {
-    return std::malloc(cb);
-}
-
-void DIAMONDAPI CabFree(void* memory) {
-    std::free(memory);
-}
-
-INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int, int* err, void*) {
-    const int descriptor = ::open(pszFile, OpenFlagsFor(oflag), 0666);
-    if (descriptor < 0)
-        return Fail(err);
-    if ((oflag & kOpenTemporary) != 0 && (oflag & kOpenCreate) != 0)
-        ::unlink(pszFile); // deleted on close: the open descriptor keeps the data alive until then
-    if ((oflag & kOpenRandom) != 0)
-        ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_RANDOM);
-    else if ((oflag & kOpenSequential) != 0)
-        ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
-    if ((oflag & kOpenAppend) != 0 && ::lseek(descriptor, 0, SEEK_END) < 0) {
-        Fail(err);
-        ::close(descriptor);
-        return -1;
-    }
-    return descriptor;
-}
-
-UINT DIAMONDAPI CabRead(INT_PTR hf, void* memory, UINT cb, int* err, void*) {
-    UINT done = 0;
-    while (done < cb) {
-        const ssize_t count = ::read(static_cast<int>(hf), static_cast<char*>(memory) + done, cb - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            return static_cast<UINT>(Fail(err));
-        if (count == 0)
-            break;
-        done += static_cast<UINT>(count);
-    }
-    return done;
-}
-
-UINT DIAMONDAPI CabWrite(INT_PTR hf, void* memory, UINT cb, int* err, void*) {
-    UINT done = 0;
-    while (done < cb) {
-        const ssize_t count =
-            ::write(static_cast<int>(hf), static_cast<const char*>(memory) + done, cb - done);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            return static_cast<UINT>(Fail(err));
-        done += static_cast<UINT>(count);
-    }
-    return done;
-}
-
-int DIAMONDAPI CabClose(INT_PTR hf, int* err, void*) {
-    return ::close(static_cast<int>(hf)) == 0 ? 0 : Fail(err);
-}
-
-LONG DIAMONDAPI CabSeek(INT_PTR hf, LONG dist, int seektype, int* err, void*) {
-    const off_t position = ::lseek(static_cast<int>(hf), dist, seektype);
-    if (position < 0)
-        return Fail(err);
-    if (position > std::numeric_limits<LONG>::max()) {
-        *err = EOVERFLOW;
-        return -1;
-    }
-    return static_cast<LONG>(position);
-}
-
-int DIAMONDAPI CabDelete(char* pszFile, int* err, void*) {
-    return ::unlink(pszFile) == 0 ? 0 : Fail(err);
-}
-
-BOOL DIAMONDAPI CabGetTempFile(char* pszTempName, int cbTempName, void*) {
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
-    if (error)
-        return FALSE;
-    std::string name = (folder / "qvcXXXXXX").string();
-    const int descriptor = ::mkstemp(name.data());
-    if (descriptor < 0)
-        return FALSE;
-    ::close(descriptor);
-    ::unlink(name.c_str()); // FCI creates the file again itself
-    if (cbTempName <= 0 || name.size() >= static_cast<size_t>(cbTempName))
-        return FALSE;
-    std::memcpy(pszTempName, name.c_str(), name.size() + 1);
-    return TRUE;
-}
-
-INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs, int* err,
-                                  void* pv) {
-    const int descriptor = ::open(pszName, O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return Fail(err);
-    struct stat info {};
-    if (::fstat(descriptor, &info) != 0) {
-        Fail(err);
-        ::close(descriptor);
-        return -1;
-    }
-    ::close(descriptor);
-    ToDosDateTime(info.st_mtime, pdate, ptime);
-    USHORT attributes = S_ISREG(info.st_mode) ? kAttributeArchive : 0;
-    if ((info.st_mode & S_IWUSR) == 0)
-        attributes |= kAttributeReadOnly;
-    *pattribs = attributes & kAttributeMask;
-    return CabOpen(pszName, kOpenReadOnlyBinary, 0, err, pv);
 }
 
 } // namespace kf

@@ -13,9 +13,6 @@ inline constexpr TCOMP kCompressionMsZip = tcompTYPE_MSZIP;
 // LZX with the window level (15..21) in bits 8 to 12.
 TCOMP MakeLzxCompression(int aLevel);
 
-// Where the cabinet library is loaded from: KELPFORGE_CABINET_LIBRARY, else the program folder.
-std::string CabinetLibraryPath();
-
 // The cabinet library, loaded by the first FCICreate of the run and kept until the program
 // ends. A failed load raises EOSError and leaves nothing loaded, so the next call tries again.
 bool CabinetLibraryLoaded();

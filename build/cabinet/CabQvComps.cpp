@@ -8,7 +8,11 @@ namespace kf {
 
 namespace {
 
+#ifdef _WIN32
+constexpr char kDelimiter = '\\';
+#else
 constexpr char kDelimiter = '/';
+#endif
 constexpr uint32_t kNoLimit = 0x7FFFFFFF;
 constexpr size_t kFieldSize = sizeof(CCAB::szCab);
 

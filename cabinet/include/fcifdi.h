@@ -5,11 +5,18 @@
 
 #include <stddef.h>
 #include <stdint.h>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #ifdef __cplusplus
 extern "C" {
 #endif
 
+#ifdef _WIN32
+/* On Windows the basic types come from the system headers, with the same widths. */
+#define DIAMONDAPI __cdecl
+#else
 /* Every entry point and callback uses the C calling convention (cdecl), the default here. */
 #define DIAMONDAPI
 
@@ -27,6 +34,7 @@ typedef intptr_t INT_PTR;
 #endif
 #ifndef FALSE
 #define FALSE 0
+#endif
 #endif
 
 typedef struct {

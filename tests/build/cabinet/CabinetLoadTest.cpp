@@ -3,6 +3,7 @@
 
 #include "../../project/TestSupport.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -41,11 +42,11 @@ TEST_F(CabinetLoadTest, AMissingLibraryRaisesTheSystemErrorAndTheNextCallTriesAg
     EXPECT_TRUE(writer.IsOpen());
 }
 
-TEST_F(CabinetLoadTest, ALibraryWithoutTheReadingEntryPointsCannotBeUsed) {
-    setenv("KELPFORGE_CABINET_LIBRARY", KF_FCI_ONLY_LIBRARY, 1);
+TEST_F(CabinetLoadTest, ALibraryLackingOneReadingEntryPointCannotBeUsed) {
+    setenv("KELPFORGE_CABINET_LIBRARY", KF_MISSING_ENTRY_LIBRARY, 1);
     const std::string message = OpenError();
     EXPECT_TRUE(message.starts_with("System Error.  Code: ")) << message;
-    EXPECT_NE(message.find("FDICreate"), std::string::npos) << message;
+    EXPECT_NE(message.find("FDICopy"), std::string::npos) << message;
     EXPECT_FALSE(CabinetLibraryLoaded());
     EXPECT_FALSE(writer.IsOpen());
 }
@@ -66,4 +67,18 @@ TEST_F(CabinetLoadTest, TheFirstCabinetLoadsTheLibraryAndLaterOnesReuseIt) {
     second.Open(temp.Path("second.cab"));
     EXPECT_TRUE(second.IsOpen());
     second.Close(false);
+}
+
+TEST(CabinetRecords, KeepThePublishedLayouts) {
+    EXPECT_EQ(sizeof(ERF), 12u);
+    EXPECT_EQ(sizeof(CCAB), 804u);
+    EXPECT_EQ(offsetof(CCAB, cbReserveCFHeader), 8u);
+    EXPECT_EQ(offsetof(CCAB, iCab), 20u);
+    EXPECT_EQ(offsetof(CCAB, setID), 32u);
+    EXPECT_EQ(offsetof(CCAB, szDisk), 34u);
+    EXPECT_EQ(offsetof(CCAB, szCab), 290u);
+    EXPECT_EQ(offsetof(CCAB, szCabPath), 546u);
+    EXPECT_EQ(sizeof(ULONG), 4u);
+    EXPECT_EQ(sizeof(LONG), 4u);
+    EXPECT_EQ(sizeof(INT_PTR), sizeof(void*));
 }

@@ -1,0 +1,151 @@
+#include "build/cabinet/CabIntf.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <windows.h>
+
+namespace kf {
+
+namespace {
+
+// The open flags that FCI passes, in the C runtime's values.
+constexpr int kOpenAccessMask = 0x0003;
+constexpr int kOpenAppend = 0x0008;
+constexpr int kOpenRandom = 0x0010;
+constexpr int kOpenSequential = 0x0020;
+constexpr int kOpenTemporary = 0x0040;
+constexpr int kOpenCreate = 0x0100;
+constexpr int kOpenTruncate = 0x0200;
+constexpr int kOpenExclusive = 0x0400;
+constexpr int kOpenShortLived = 0x1000;
+constexpr int kOpenReadOnlyBinary = 0x8000;
+constexpr DWORD kAttributeMask = 0x27;
+
+DWORD AccessFor(int anOFlag) {
+    const int access = anOFlag & kOpenAccessMask;
+    return access == 0 ? GENERIC_READ : access == 1 ? GENERIC_WRITE : GENERIC_READ | GENERIC_WRITE;
+}
+
+DWORD DispositionFor(int anOFlag) {
+    const bool create = (anOFlag & kOpenCreate) != 0;
+    const bool truncate = (anOFlag & kOpenTruncate) != 0;
+    if (create && (anOFlag & kOpenExclusive) != 0)
+        return CREATE_NEW;
+    if (create && truncate)
+        return CREATE_ALWAYS;
+    if (truncate)
+        return TRUNCATE_EXISTING;
+    return create ? OPEN_ALWAYS : OPEN_EXISTING;
+}
+
+DWORD FlagsFor(int anOFlag) {
+    const bool create = (anOFlag & kOpenCreate) != 0;
+    DWORD flags =
+        (anOFlag & kOpenShortLived) != 0 && create ? FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL;
+    if ((anOFlag & kOpenRandom) != 0)
+        flags |= FILE_FLAG_RANDOM_ACCESS;
+    if ((anOFlag & kOpenSequential) != 0)
+        flags |= FILE_FLAG_SEQUENTIAL_SCAN;
+    if ((anOFlag & kOpenTemporary) != 0 && create)
+        flags |= FILE_FLAG_DELETE_ON_CLOSE;
+    return flags;
+}
+
+int Fail(int* err) {
+    *err = static_cast<int>(::GetLastError());
+    return -1;
+}
+
+HANDLE HandleOf(INT_PTR hf) {
+    return reinterpret_cast<HANDLE>(hf);
+}
+
+} // namespace
+
+void* DIAMONDAPI CabAlloc(ULONG cb) {
+    return std::malloc(cb);
+}
+
+void DIAMONDAPI CabFree(void* memory) {
+    std::free(memory);
+}
+
+INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int, int* err, void*) {
+    const HANDLE file = ::CreateFileA(pszFile, AccessFor(oflag), FILE_SHARE_READ, nullptr,
+                                      DispositionFor(oflag), FlagsFor(oflag), nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Fail(err);
+    if ((oflag & kOpenAppend) != 0 &&
+        ::SetFilePointer(file, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
+        Fail(err);
+        ::CloseHandle(file);
+        return -1;
+    }
+    return reinterpret_cast<INT_PTR>(file);
+}
+
+UINT DIAMONDAPI CabRead(INT_PTR hf, void* memory, UINT cb, int* err, void*) {
+    DWORD done = 0;
+    if (!::ReadFile(HandleOf(hf), memory, cb, &done, nullptr))
+        return static_cast<UINT>(Fail(err));
+    return done;
+}
+
+UINT DIAMONDAPI CabWrite(INT_PTR hf, void* memory, UINT cb, int* err, void*) {
+    DWORD done = 0;
+    if (!::WriteFile(HandleOf(hf), memory, cb, &done, nullptr))
+        return static_cast<UINT>(Fail(err));
+    return done;
+}
+
+int DIAMONDAPI CabClose(INT_PTR hf, int* err, void*) {
+    return ::CloseHandle(HandleOf(hf)) ? 0 : Fail(err);
+}
+
+LONG DIAMONDAPI CabSeek(INT_PTR hf, LONG dist, int seektype, int* err, void*) {
+    const DWORD position = ::SetFilePointer(HandleOf(hf), dist, nullptr, static_cast<DWORD>(seektype));
+    if (position == INVALID_SET_FILE_POINTER)
+        return Fail(err);
+    return static_cast<LONG>(position);
+}
+
+int DIAMONDAPI CabDelete(char* pszFile, int* err, void*) {
+    return ::DeleteFileA(pszFile) ? 0 : Fail(err);
+}
+
+BOOL DIAMONDAPI CabGetTempFile(char* pszTempName, int cbTempName, void*) {
+    char folder[MAX_PATH];
+    char name[MAX_PATH];
+    const DWORD length = ::GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder || ::GetTempFileNameA(folder, "qvc", 0, name) == 0)
+        return FALSE;
+    if (std::strlen(name) >= static_cast<size_t>(cbTempName)) {
+        ::DeleteFileA(name);
+        return FALSE;
+    }
+    std::memcpy(pszTempName, name, std::strlen(name) + 1);
+    ::DeleteFileA(name); // FCI creates the file again itself
+    return TRUE;
+}
+
+INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs, int* err,
+                                  void* pv) {
+    const HANDLE file = ::CreateFileA(pszName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return Fail(err);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(file, &info)) {
+        Fail(err);
+        ::CloseHandle(file);
+        return -1;
+    }
+    FILETIME local{};
+    ::FileTimeToLocalFileTime(&info.ftLastWriteTime, &local);
+    ::FileTimeToDosDateTime(&local, pdate, ptime);
+    *pattribs = static_cast<USHORT>(info.dwFileAttributes & kAttributeMask);
+    ::CloseHandle(file);
+    return CabOpen(pszName, kOpenReadOnlyBinary, 0, err, pv);
+}
+
+} // namespace kf
