@@ -284,3 +284,17 @@ TEST_F(CabWriterTest, DestroyingAnOpenWriterAbandonsTheSet) {
     }
     EXPECT_FALSE(std::filesystem::exists(temp.Path("dropped.cab")));
 }
+
+TEST_F(CabWriterTest, AFirstCabinetInAFolderBeyondTheFieldSizeIsRefusedAtOpen) {
+    const std::string folder =
+        temp.Path(std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(40, 'c'));
+    try {
+        writer.Open(folder + "/x.cab");
+        FAIL() << "a folder of " << folder.size() << " characters was passed on";
+    } catch (const EQvCabinet&) {
+        FAIL() << "the library saw the folder";
+    } catch (const Exception& error) {
+        EXPECT_NE(std::string(error.what()).find("longer than 255 characters"), std::string::npos);
+    }
+    EXPECT_FALSE(writer.IsOpen());
+}
