@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The main job: a smoke run of the command-line front end on a new project.
+# The main job: build the example project into a setup file with the command-line builder, then
+# read the setup back and check it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cli=out/release/bin/kelpforge-cli
-project=$(mktemp -d)/Example.kfp
-"$cli" new "$project"
-"$cli" show "$project"
+cli=$PWD/out/release/bin/kelpforge-cli
+setup=$(mktemp -d)/KelpNotesSetup.exe
+(cd examples && "$cli" build Example.kfp -o "$setup")
+"$cli" inspect "$setup"
