@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Builds one corpus project (Windows PE files, text, already-compressed files; over 50 MB and 1,000
+# files) at each compression level with kelpforge-cli and prints wall time, peak memory and setup size,
+# beside makensis (zlib, and /SOLID lzma) and gzip -9 per file on the same files. Prints figures only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cli=$PWD/out/release/bin/kelpforge-cli
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+corpus=$work/corpus
+mkdir -p "$corpus/pe" "$corpus/text" "$corpus/packed"
+
+# Takes files from a folder until the given number of bytes is reached.
+take() {
+    local from=$1 pattern=$2 budget=$3 to=$4 total=0 n=0
+    while IFS= read -r -d '' file; do
+        size=$(stat -c %s "$file")
+        [ "$size" -gt 0 ] || continue
+        cp "$file" "$to/$n-$(basename "$file")"
+        total=$((total + size)); n=$((n + 1))
+        [ "$total" -lt "$budget" ] || break
+    done < <(find "$from" -type f -name "$pattern" -print0 2>/dev/null | sort -z)
+}
+take /usr/lib/x86_64-linux-gnu/wine/x86_64-windows '*.dll' $((30 * 1024 * 1024)) "$corpus/pe"
+take /usr/include '*.h' $((15 * 1024 * 1024)) "$corpus/text"
+take /usr/share/doc '*.gz' $((8 * 1024 * 1024)) "$corpus/packed"
+files=$(find "$corpus" -type f | wc -l)
+bytes=$(du -sb "$corpus" | cut -f1)
+printf 'Corpus: %d files, %.1f MB\n\n' "$files" "$(echo "$bytes / 1048576" | bc -l)"
+
+# The project: every corpus file below %Install Path%.
+project=$work/corpus.kfp
+{
+    printf '[Settings]\r\n1=Corpus\r\n2=1.0\r\n3=Bench\r\n4=%s\r\n5=%s\r\n6=%s\r\n7=%s\r\n' \
+        "$work/setup.exe" "__LEVEL__" "$PWD/resources/Logo.bmp" "$PWD/resources/Header.bmp"
+    printf '[Files]\r\n'
+    i=0
+    while IFS= read -r file; do
+        printf '%d=%s?0?%%Install Path%%\\%s?Overwrite?Yes?No?\r\n' "$i" "$file" "${file#"$corpus"/}"
+        i=$((i + 1))
+    done < <(find "$corpus" -type f | sort)
+} > "$project.template"
+
+measure() { # label, command...: prints seconds, peak MB and output size
+    local label=$1 output=$2; shift 2
+    rm -f "$output"
+    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1 || { printf '%-28s failed\n' "$label"; return; }
+    read -r seconds kilobytes < "$work/time"
+    size=$(du -sb "$output" | cut -f1)
+    printf '%-28s %8.2f s %8.1f MB peak %10.1f MB  (%.3f of input)\n' "$label" "$seconds" \
+        "$(echo "$kilobytes / 1024" | bc -l)" "$(echo "$size / 1048576" | bc -l)" "$(echo "$size / $bytes" | bc -l)"
+}
+
+for level in 0 1 2; do
+    sed "s/__LEVEL__/$level/" "$project.template" > "$project"
+    names=("No compression" "Normal (MSZIP)" "Maximal (LZX)")
+    measure "kelpforge ${names[$level]}" "$work/setup.exe" "$cli" build "$project"
+done
+
+measure "cp (copy of the files)" "$work/copy" cp -r "$corpus" "$work/copy"
+gzip_all() { mkdir -p "$work/gz"; find "$corpus" -type f -exec sh -c 'gzip -9 -c "$1" > "$2/$(basename "$1").gz"' _ {} "$work/gz" \; ; }
+export -f gzip_all; export corpus work
+measure "gzip -9 per file" "$work/gz" bash -c gzip_all
+
+for compressor in zlib "/SOLID lzma"; do
+    cat > "$work/bench.nsi" <<NSI
+SetCompressor $compressor
+OutFile "$work/nsis.exe"
+InstallDir "\$PROGRAMFILES\\Corpus"
+Section
+SetOutPath "\$INSTDIR"
+File /r "$corpus/*"
+SectionEnd
+NSI
+    measure "makensis $compressor" "$work/nsis.exe" makensis -V1 "$work/bench.nsi"
+done
