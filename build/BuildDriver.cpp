@@ -1,5 +1,6 @@
 #include "build/BuildDriver.h"
 
+#include "build/CabinetPacker.h"
 #include "build/InstallerDataFile.h"
 #include "build/RtfDocument.h"
 #include "build/cabinet/CabQvComps.h"
@@ -40,15 +41,6 @@ uint64_t FileSizeOf(const std::string& aPath) {
     if (error)
         throw Exception("Cannot read the size of " + aPath + ": " + error.message());
     return size;
-}
-
-void SetCompression(TQvCabWriter& aWriter, int aCompression) {
-    if (aCompression == 0)
-        aWriter.SetCompressionType(cctNone);
-    else if (aCompression == 1)
-        aWriter.SetCompressionType(cctMsZip);
-    else if (aCompression == 2)
-        aWriter.SetCompressionType(cctLzx);
 }
 
 std::string Trailer(uint64_t aMainCabinetSize) {
@@ -133,22 +125,18 @@ TBuildOutcome TBuildDriver::Run() {
 }
 
 bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes) {
-    TQvCabWriter writer;
-    SetCompression(writer, fProject.Compression);
+    TCabinetPacker packer(fProject.Files, fProject.Compression,
+                          [&](size_t anIndex) { return aFolder.Path(std::to_string(anIndex) + ".cab"); });
     const size_t count = fProject.Files.size();
     for (size_t i = 0; i < count; ++i) {
         if (fCancelled)
             return false;
-        const TFileEntry& row = fProject.Files[i];
-        fHost.ShowStatus(FileNameOf(row.SourcePath));
-        const std::string cabinet = aFolder.Path(std::to_string(i) + ".cab");
+        fHost.ShowStatus(FileNameOf(fProject.Files[i].SourcePath));
         fHost.ProcessEvents();
-        writer.Open(cabinet);
-        writer.AddFile(row.SourcePath, FileNameOf(row.SourcePath), false);
+        const uint64_t size = packer.Take(i, [this] { fHost.ProcessEvents(); });
         fHost.ShowProgress(RoundedPercent(50 * i, count));
-        writer.Close(true);
         fHost.ProcessEvents();
-        aPackedSizes.push_back(FileSizeOf(cabinet));
+        aPackedSizes.push_back(size);
     }
     return true;
 }
