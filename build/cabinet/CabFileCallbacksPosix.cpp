@@ -14,27 +14,16 @@ namespace kf {
 
 namespace {
 
-// The open flags that FCI passes, in the C runtime's values.
+// FCI passes the C runtime's open flags (_O_*), whatever the host's own values are.
 constexpr int kOpenAccessMask = 0x0003;
-constexpr int kOpenAppend = 0x0008;
-constexpr int kOpenRandom = 0x0010;
-constexpr int kOpenSequential = 0x0020;
-constexpr int kOpenTemporary = 0x0040;
-constexpr int kOpenCreate = 0x0100;
-constexpr int kOpenTruncate = 0x0200;
-constexpr int kOpenExclusive = 0x0400;
-constexpr int kOpenReadOnlyBinary = 0x8000;
-
-constexpr USHORT kAttributeReadOnly = 0x01;
-constexpr USHORT kAttributeArchive = 0x20;
-constexpr USHORT kAttributeMask = 0x27;
+constexpr unsigned kAttributeMask = _A_RDONLY | _A_HIDDEN | _A_SYSTEM | _A_ARCH;
 
 int OpenFlagsFor(int anOFlag) {
     const int access = anOFlag & kOpenAccessMask;
     int flags = access == 0 ? O_RDONLY : access == 1 ? O_WRONLY : O_RDWR;
-    const bool create = (anOFlag & kOpenCreate) != 0;
-    const bool truncate = (anOFlag & kOpenTruncate) != 0;
-    if (create && (anOFlag & kOpenExclusive) != 0)
+    const bool create = (anOFlag & _O_CREAT) != 0;
+    const bool truncate = (anOFlag & _O_TRUNC) != 0;
+    if (create && (anOFlag & _O_EXCL) != 0)
         flags |= O_CREAT | O_EXCL;
     else if (create)
         flags |= O_CREAT | (truncate ? O_TRUNC : 0);
@@ -80,13 +69,13 @@ INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int, int* err, void*) {
     const int descriptor = ::open(pszFile, OpenFlagsFor(oflag), 0666);
     if (descriptor < 0)
         return Fail(err);
-    if ((oflag & kOpenTemporary) != 0 && (oflag & kOpenCreate) != 0)
+    if ((oflag & _O_TEMPORARY) != 0 && (oflag & _O_CREAT) != 0)
         ::unlink(pszFile); // deleted on close: the open descriptor keeps the data alive until then
-    if ((oflag & kOpenRandom) != 0)
+    if ((oflag & _O_RANDOM) != 0)
         ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_RANDOM);
-    else if ((oflag & kOpenSequential) != 0)
+    else if ((oflag & _O_SEQUENTIAL) != 0)
         ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
-    if ((oflag & kOpenAppend) != 0 && ::lseek(descriptor, 0, SEEK_END) < 0) {
+    if ((oflag & _O_APPEND) != 0 && ::lseek(descriptor, 0, SEEK_END) < 0) {
         Fail(err);
         ::close(descriptor);
         return -1;
@@ -172,11 +161,11 @@ INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, U
     }
     ::close(descriptor);
     ToDosDateTime(info.st_mtime, pdate, ptime);
-    USHORT attributes = S_ISREG(info.st_mode) ? kAttributeArchive : 0;
+    USHORT attributes = S_ISREG(info.st_mode) ? _A_ARCH : 0;
     if ((info.st_mode & S_IWUSR) == 0)
-        attributes |= kAttributeReadOnly;
+        attributes |= _A_RDONLY;
     *pattribs = attributes & kAttributeMask;
-    return CabOpen(pszName, kOpenReadOnlyBinary, 0, err, pv);
+    return CabOpen(pszName, _O_BINARY, 0, err, pv);
 }
 
 } // namespace kf

@@ -8,18 +8,9 @@ namespace kf {
 
 namespace {
 
-// The open flags that FCI passes, in the C runtime's values.
+// FCI passes the C runtime's open flags (_O_*), whatever the host's own values are.
 constexpr int kOpenAccessMask = 0x0003;
-constexpr int kOpenAppend = 0x0008;
-constexpr int kOpenRandom = 0x0010;
-constexpr int kOpenSequential = 0x0020;
-constexpr int kOpenTemporary = 0x0040;
-constexpr int kOpenCreate = 0x0100;
-constexpr int kOpenTruncate = 0x0200;
-constexpr int kOpenExclusive = 0x0400;
-constexpr int kOpenShortLived = 0x1000;
-constexpr int kOpenReadOnlyBinary = 0x8000;
-constexpr DWORD kAttributeMask = 0x27;
+constexpr unsigned kAttributeMask = _A_RDONLY | _A_HIDDEN | _A_SYSTEM | _A_ARCH;
 
 DWORD AccessFor(int anOFlag) {
     const int access = anOFlag & kOpenAccessMask;
@@ -27,9 +18,9 @@ DWORD AccessFor(int anOFlag) {
 }
 
 DWORD DispositionFor(int anOFlag) {
-    const bool create = (anOFlag & kOpenCreate) != 0;
-    const bool truncate = (anOFlag & kOpenTruncate) != 0;
-    if (create && (anOFlag & kOpenExclusive) != 0)
+    const bool create = (anOFlag & _O_CREAT) != 0;
+    const bool truncate = (anOFlag & _O_TRUNC) != 0;
+    if (create && (anOFlag & _O_EXCL) != 0)
         return CREATE_NEW;
     if (create && truncate)
         return CREATE_ALWAYS;
@@ -39,14 +30,14 @@ DWORD DispositionFor(int anOFlag) {
 }
 
 DWORD FlagsFor(int anOFlag) {
-    const bool create = (anOFlag & kOpenCreate) != 0;
+    const bool create = (anOFlag & _O_CREAT) != 0;
     DWORD flags =
-        (anOFlag & kOpenShortLived) != 0 && create ? FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL;
-    if ((anOFlag & kOpenRandom) != 0)
+        (anOFlag & _O_SHORT_LIVED) != 0 && create ? FILE_ATTRIBUTE_TEMPORARY : FILE_ATTRIBUTE_NORMAL;
+    if ((anOFlag & _O_RANDOM) != 0)
         flags |= FILE_FLAG_RANDOM_ACCESS;
-    if ((anOFlag & kOpenSequential) != 0)
+    if ((anOFlag & _O_SEQUENTIAL) != 0)
         flags |= FILE_FLAG_SEQUENTIAL_SCAN;
-    if ((anOFlag & kOpenTemporary) != 0 && create)
+    if ((anOFlag & _O_TEMPORARY) != 0 && create)
         flags |= FILE_FLAG_DELETE_ON_CLOSE;
     return flags;
 }
@@ -75,7 +66,7 @@ INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int, int* err, void*) {
                                       DispositionFor(oflag), FlagsFor(oflag), nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return Fail(err);
-    if ((oflag & kOpenAppend) != 0 &&
+    if ((oflag & _O_APPEND) != 0 &&
         ::SetFilePointer(file, 0, nullptr, FILE_END) == INVALID_SET_FILE_POINTER) {
         Fail(err);
         ::CloseHandle(file);
@@ -145,7 +136,7 @@ INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, U
     ::FileTimeToDosDateTime(&local, pdate, ptime);
     *pattribs = static_cast<USHORT>(info.dwFileAttributes & kAttributeMask);
     ::CloseHandle(file);
-    return CabOpen(pszName, kOpenReadOnlyBinary, 0, err, pv);
+    return CabOpen(pszName, _O_BINARY, 0, err, pv);
 }
 
 } // namespace kf
