@@ -57,14 +57,6 @@ void ToDosDateTime(time_t aTime, USHORT* aDate, USHORT* aTime16) {
 
 } // namespace
 
-void* DIAMONDAPI CabAlloc(ULONG cb) {
-    return std::malloc(cb);
-}
-
-void DIAMONDAPI CabFree(void* memory) {
-    std::free(memory);
-}
-
 INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int, int* err, void*) {
     const int descriptor = ::open(pszFile, OpenFlagsFor(oflag), 0666);
     if (descriptor < 0)

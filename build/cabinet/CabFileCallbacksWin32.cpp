@@ -1,6 +1,5 @@
 #include "build/cabinet/CabIntf.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <windows.h>
 
@@ -52,14 +51,6 @@ HANDLE HandleOf(INT_PTR hf) {
 }
 
 } // namespace
-
-void* DIAMONDAPI CabAlloc(ULONG cb) {
-    return std::malloc(cb);
-}
-
-void DIAMONDAPI CabFree(void* memory) {
-    std::free(memory);
-}
 
 INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int, int* err, void*) {
     const HANDLE file = ::CreateFileA(pszFile, AccessFor(oflag), FILE_SHARE_READ, nullptr,

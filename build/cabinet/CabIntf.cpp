@@ -2,6 +2,8 @@
 
 #include "build/cabinet/CabinetModule.h"
 
+#include <cstdlib>
+
 namespace kf {
 
 namespace {
@@ -96,6 +98,14 @@ BOOL FCIFlushFolder(HFCI hfci, PFNFCIGETNEXTCABINET pfnfcignc, PFNFCISTATUS pfnf
 
 BOOL FCIDestroy(HFCI hfci) {
     return CabinetLibrary.Destroy(hfci);
+}
+
+void* DIAMONDAPI CabAlloc(ULONG cb) {
+    return std::malloc(cb);
+}
+
+void DIAMONDAPI CabFree(void* memory) {
+    std::free(memory);
 }
 
 } // namespace kf
