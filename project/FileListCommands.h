@@ -1,0 +1,54 @@
+#pragma once
+
+#include "project/Project.h"
+
+#include <array>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+// Base folders offered by the Add files dialog, "%Install Path%" first.
+inline constexpr std::array<const char*, 8> kAddFilesFolders = {
+    "%Install Path%", "%Program Files%", "%Windows%",      "%System%",
+    "%Temp%",         "%Fonts%",         "%My Documents%", "%Current Disk%"};
+
+// What an add operation did: rows appended, and the file that stopped it, if one did.
+struct TAddFilesResult {
+    size_t Added = 0;
+    std::optional<std::string> DeniedPath;
+};
+
+// The target folder of Add files: the chosen base folder, then "\" and the subfolder when given.
+std::string AddFilesDestination(int aFolder, const std::string& aSubfolder);
+// Measures each file in order and appends its row ("Overwrite", "Yes", "No"); stops at the first
+// file that cannot be opened for reading and writing. The caller refreshes the file list.
+TAddFilesResult AppendMeasuredFiles(TProject& aProject, const std::vector<std::string>& aPaths,
+                                    const std::function<std::string(const std::string&)>& anInstallToFor);
+// Add files: every chosen file below aDestination.
+TAddFilesResult AddFiles(TProject& aProject, const std::vector<std::string>& aPaths,
+                         const std::string& aDestination);
+// Every file below a folder, depth first in the order the file system lists them. Links to
+// folders are not followed, so a link loop cannot recurse for ever.
+std::vector<std::string> ScanFolder(const std::string& aFolder);
+// Add folder: every file below the folder, "%Install Path%\" and its path inside the folder.
+TAddFilesResult AddFolder(TProject& aProject, const std::string& aFolder);
+
+// The Edit Current Item dialog's choices for a row, decided by first letters.
+struct TFileRowEdit {
+    std::string InstallTo;
+    bool Overwrite = true;
+    bool Uninstall = true;
+    bool Register = false;
+};
+TFileRowEdit EditValuesOf(const TFileEntry& aRow);
+// Writes the dialog's choices into the row; the choice lists keep the old text until a refresh.
+void ApplyEdit(TFileEntry& aRow, const TFileRowEdit& anEdit);
+// Delete: removes the given rows, then refreshes (also when none is given).
+void DeleteFileRows(TProject& aProject, std::vector<size_t> aRows);
+// Clear: the uninstaller option off (its handler runs), every row removed, then a refresh.
+void ClearFileRows(TProject& aProject);
+
+} // namespace kf
