@@ -46,4 +46,27 @@ TAddResult AddRegistryValue(TProject& aProject) {
     return {TAddOutcome::Added, {}, {}};
 }
 
+void SelectShortcutFile(TProject& aProject, int aChoice) {
+    const auto& choices = aProject.Summary().FileChoices;
+    aProject.Entry.SelectedFile = aChoice;
+    if (aChoice < 0 || static_cast<size_t>(aChoice) >= choices.size())
+        return;
+    const std::string& target = choices[static_cast<size_t>(aChoice)];
+    const std::string name = target.substr(target.find_last_of("\\:") + 1);
+    const size_t dot = name.find('.');
+    aProject.Entry.ShortcutName = dot == std::string::npos ? "" : name.substr(0, dot);
+}
+
+void SelectShortcutFolder(TProject& aProject, int aFolder) {
+    aProject.Entry.ShortcutFolder = aFolder;
+    if (aFolder != 0)
+        aProject.Entry.ShortcutSubfolder.clear();
+}
+
+void ClearShortcuts(TProject& aProject) {
+    aProject.Shortcuts.Clear();
+    aProject.Entry.ShortcutName.clear();
+    aProject.Entry.ShortcutSubfolder = aProject.InstallFolder();
+}
+
 } // namespace kf

@@ -135,3 +135,41 @@ TEST_F(EntryCommandsTest, RegistryAddChecksDwordValuesAndKeepsRowAndLinePaired) 
     EXPECT_EQ(project.RegistryValues.Rows().back().Section, "HKCR");
     EXPECT_EQ(project.RegistryValues.Lines().back(), "01Software\\A|Count=0");
 }
+
+TEST_F(EntryCommandsTest, PickingAFileProposesItsNameUpToTheFirstDot) {
+    project.Files = {TFileEntry{"/a", "1", "%Install Path%\\setup.tar.gz"},
+                     TFileEntry{"/b", "1", "C:README"}};
+    project.RefreshFileList();
+    SelectShortcutFile(project, 0);
+    EXPECT_EQ(project.Entry.ShortcutName, "setup");
+    SelectShortcutFile(project, 1);
+    EXPECT_EQ(project.Entry.ShortcutName, "");
+    EXPECT_EQ(AddShortcut(project).Outcome, TAddOutcome::Ignored); // no name, nothing added
+    project.Entry.ShortcutName = "kept";
+    SelectShortcutFile(project, -1);
+    EXPECT_EQ(project.Entry.ShortcutName, "kept");
+}
+
+TEST_F(EntryCommandsTest, OnlyTheProgramsMenuKeepsTheSubfolder) {
+    SelectShortcutFolder(project, 2);
+    EXPECT_EQ(project.Entry.ShortcutSubfolder, "");
+    SelectShortcutFolder(project, 0);
+    EXPECT_EQ(project.Entry.ShortcutSubfolder, ""); // not refilled
+    project.SetInstallFolder("Typed");
+    EXPECT_EQ(project.Entry.ShortcutSubfolder, "Typed");
+    EXPECT_EQ(project.Entry.ShortcutFolder, 0);
+}
+
+TEST_F(EntryCommandsTest, ClearingShortcutsResetsNameAndSubfolderButNotTheFolderChoice) {
+    AddFiles(1);
+    project.Entry.SelectedFile = 0;
+    project.Entry.ShortcutFolder = 3;
+    project.Entry.ShortcutSubfolder = "Elsewhere";
+    ASSERT_EQ(AddShortcut(project).Outcome, TAddOutcome::Added);
+    ClearShortcuts(project);
+    EXPECT_TRUE(project.Shortcuts.Rows().empty() && project.Shortcuts.Lines().empty());
+    EXPECT_EQ(project.Entry.ShortcutName, "");
+    EXPECT_EQ(project.Entry.ShortcutSubfolder, project.InstallFolder());
+    EXPECT_EQ(project.Entry.ShortcutFolder, 3);
+    EXPECT_EQ(project.Entry.SelectedFile, 0);
+}
