@@ -55,7 +55,8 @@ typedef LONG(DIAMONDAPI* PFNFCISEEK)(INT_PTR hf, LONG dist, int seektype, int* e
 typedef int(DIAMONDAPI* PFNFCIDELETE)(char* pszFile, int* err, void* pv);
 typedef BOOL(DIAMONDAPI* PFNFCIGETTEMPFILE)(char* pszTempName, int cbTempName, void* pv);
 typedef BOOL(DIAMONDAPI* PFNFCIGETNEXTCABINET)(PCCAB pccab, ULONG cbPrevCab, void* pv);
-typedef int(DIAMONDAPI* PFNFCIFILEPLACED)(PCCAB pccab, char* pszFile, LONG cbFile, BOOL fContinuation, void* pv);
+typedef int(DIAMONDAPI* PFNFCIFILEPLACED)(PCCAB pccab, char* pszFile, LONG cbFile, BOOL fContinuation,
+                                          void* pv);
 typedef INT_PTR(DIAMONDAPI* PFNFCIGETOPENINFO)(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs,
                                                int* err, void* pv);
 typedef LONG(DIAMONDAPI* PFNFCISTATUS)(UINT typeStatus, ULONG cb1, ULONG cb2, void* pv);
@@ -70,15 +71,16 @@ typedef LONG(DIAMONDAPI* PFNFCISTATUS)(UINT typeStatus, ULONG cb1, ULONG cb2, vo
 #define FNFCIDELETE(fn) int DIAMONDAPI fn(char* pszFile, int* err, void* pv)
 #define FNFCIGETTEMPFILE(fn) BOOL DIAMONDAPI fn(char* pszTempName, int cbTempName, void* pv)
 #define FNFCIGETNEXTCABINET(fn) BOOL DIAMONDAPI fn(PCCAB pccab, ULONG cbPrevCab, void* pv)
-#define FNFCIFILEPLACED(fn) int DIAMONDAPI fn(PCCAB pccab, char* pszFile, LONG cbFile, BOOL fContinuation, void* pv)
-#define FNFCIGETOPENINFO(fn)                                                                                     \
+#define FNFCIFILEPLACED(fn)                                                                                  \
+    int DIAMONDAPI fn(PCCAB pccab, char* pszFile, LONG cbFile, BOOL fContinuation, void* pv)
+#define FNFCIGETOPENINFO(fn)                                                                                 \
     INT_PTR DIAMONDAPI fn(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs, int* err, void* pv)
 #define FNFCISTATUS(fn) LONG DIAMONDAPI fn(UINT typeStatus, ULONG cb1, ULONG cb2, void* pv)
 
 HFCI DIAMONDAPI FCICreate(PERF perf, PFNFCIFILEPLACED pfnfcifp, PFNFCIALLOC pfna, PFNFCIFREE pfnf,
                           PFNFCIOPEN pfnopen, PFNFCIREAD pfnread, PFNFCIWRITE pfnwrite, PFNFCICLOSE pfnclose,
-                          PFNFCISEEK pfnseek, PFNFCIDELETE pfndelete, PFNFCIGETTEMPFILE pfnfcigtf, PCCAB pccab,
-                          void* pv);
+                          PFNFCISEEK pfnseek, PFNFCIDELETE pfndelete, PFNFCIGETTEMPFILE pfnfcigtf,
+                          PCCAB pccab, void* pv);
 BOOL DIAMONDAPI FCIAddFile(HFCI hfci, char* pszSourceFile, char* pszFileName, BOOL fExecute,
                            PFNFCIGETNEXTCABINET pfnfcignc, PFNFCISTATUS pfnfcis, PFNFCIGETOPENINFO pfnfcigoi,
                            TCOMP typeCompress);

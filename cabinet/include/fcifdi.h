@@ -77,8 +77,8 @@ typedef unsigned short TCOMP;
 
 #define tcompMASK_RESERVED 0xE000
 
-#define CompressionTypeFromTCOMP(tc) ((tc) & tcompMASK_TYPE)
-#define LZXCompressionWindowFromTCOMP(tc) (((tc) & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW)
+#define CompressionTypeFromTCOMP(tc) ((tc)&tcompMASK_TYPE)
+#define LZXCompressionWindowFromTCOMP(tc) (((tc)&tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW)
 #define TCOMPfromLZXWindow(w) ((TCOMP)(((w) << tcompSHIFT_LZX_WINDOW) | tcompTYPE_LZX))
 
 /* File attributes stored with each member. */

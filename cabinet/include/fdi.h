@@ -67,9 +67,9 @@ typedef struct {
 typedef FDIDECRYPT* PFDIDECRYPT;
 
 typedef enum {
-    fdintCABINET_INFO,    /* psz1 next cabinet, psz2 next disk, psz3 cabinet path, setID, iCabinet */
-    fdintPARTIAL_FILE,    /* psz1 member continued from an earlier cabinet, psz2 that cabinet, psz3 its disk */
-    fdintCOPY_FILE,       /* psz1 member, cb size, date, time, attribs; returns a handle, 0 to skip, -1 to abort */
+    fdintCABINET_INFO, /* psz1 next cabinet, psz2 next disk, psz3 cabinet path, setID, iCabinet */
+    fdintPARTIAL_FILE, /* psz1 member continued from an earlier cabinet, psz2 that cabinet, psz3 its disk */
+    fdintCOPY_FILE, /* psz1 member, cb size, date, time, attribs; returns a handle, 0 to skip, -1 to abort */
     fdintCLOSE_FILE_INFO, /* psz1 member, hf, date, time, attribs, cb run-after-extraction; returns TRUE */
     fdintNEXT_CABINET,    /* psz1 next cabinet, psz2 next disk, psz3 path (may be changed), fdie */
     fdintENUMERATE
@@ -116,8 +116,8 @@ typedef INT_PTR(DIAMONDAPI* PFNFDINOTIFY)(FDINOTIFICATIONTYPE fdint, PFDINOTIFIC
 #define cpu80286 (0)
 #define cpu80386 (1)
 
-HFDI DIAMONDAPI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnread, PFNWRITE pfnwrite,
-                          PFNCLOSE pfnclose, PFNSEEK pfnseek, int cpuType, PERF perf);
+HFDI DIAMONDAPI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN pfnopen, PFNREAD pfnread,
+                          PFNWRITE pfnwrite, PFNCLOSE pfnclose, PFNSEEK pfnseek, int cpuType, PERF perf);
 BOOL DIAMONDAPI FDIIsCabinet(HFDI hfdi, INT_PTR hf, PFDICABINETINFO pfdici);
 BOOL DIAMONDAPI FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath, int flags, PFNFDINOTIFY pfnfdin,
                         PFNFDIDECRYPT pfnfdid, void* pvUser);

@@ -20,7 +20,9 @@ uint32_t StoredLength(const char* aName, size_t aField) {
     return end == nullptr ? 0 : static_cast<uint32_t>(static_cast<const char*>(end) - aName) + 1;
 }
 
-uint32_t LimitOrDefault(ULONG aValue, uint32_t aLimit) { return aValue == 0 || aValue > aLimit ? aLimit : aValue; }
+uint32_t LimitOrDefault(ULONG aValue, uint32_t aLimit) {
+    return aValue == 0 || aValue > aLimit ? aLimit : aValue;
+}
 
 } // namespace
 
@@ -30,7 +32,8 @@ Cabinet::Cabinet(FciHost& aHost, CCAB& aClientParameters)
 
 bool Cabinet::create() {
     if (fClient.cbReserveCFHeader > format::kMaxHeaderReserve ||
-        fClient.cbReserveCFFolder > format::kMaxFolderReserve || fClient.cbReserveCFData > format::kMaxDataReserve)
+        fClient.cbReserveCFFolder > format::kMaxFolderReserve ||
+        fClient.cbReserveCFData > format::kMaxDataReserve)
         return fHost.failure().set(FCIERR_CAB_FORMAT_LIMIT);
     fHeaderReserve = fClient.cbReserveCFHeader;
     fFolderReserve = fClient.cbReserveCFFolder;
@@ -54,11 +57,17 @@ void Cabinet::takeParameters() {
     fCurrent.cbReserveCFData = fDataReserve;
 }
 
-uint32_t Cabinet::folderRecordSize() const { return format::kFolderSize + fFolderReserve; }
+uint32_t Cabinet::folderRecordSize() const {
+    return format::kFolderSize + fFolderReserve;
+}
 
-uint32_t Cabinet::dataHeaderSize() const { return format::kDataSize + fDataReserve; }
+uint32_t Cabinet::dataHeaderSize() const {
+    return format::kDataSize + fDataReserve;
+}
 
-uint32_t Cabinet::folderThreshold() const { return fCurrent.cbFolderThresh; }
+uint32_t Cabinet::folderThreshold() const {
+    return fCurrent.cbFolderThresh;
+}
 
 uint32_t Cabinet::headerSize() const {
     uint32_t size = format::kHeaderSize;
@@ -124,7 +133,8 @@ bool Cabinet::requestNext(uint32_t anEstimate) {
     ++fClient.iCab;
     if (!fHost.askNextCabinet(&fClient, fEstimate))
         return false;
-    if (StoredLength(fClient.szCab, sizeof fClient.szCab) < 2 || StoredLength(fClient.szDisk, sizeof fClient.szDisk) == 0)
+    if (StoredLength(fClient.szCab, sizeof fClient.szCab) < 2 ||
+        StoredLength(fClient.szDisk, sizeof fClient.szDisk) == 0)
         return fHost.failure().set(FCIERR_CAB_FILE);
     std::memcpy(fNextCabinet, fClient.szCab, sizeof fNextCabinet);
     std::memcpy(fNextDisk, fClient.szDisk, sizeof fNextDisk);
@@ -169,7 +179,8 @@ bool Cabinet::writeHeader(BufferedWriter& anOut) {
     uint8_t header[format::kHeaderSize + format::kHeaderReserveFields] = {};
     const uint32_t coffFiles = headerSize() + fFolders.size() * folderRecordSize();
     const bool reserve = fHeaderReserve != 0 || fFolderReserve != 0 || fDataReserve != 0;
-    const uint32_t flags = (fHasPrev ? format::kFlagPrevCabinet : 0) | (fHasNext ? format::kFlagNextCabinet : 0) |
+    const uint32_t flags = (fHasPrev ? format::kFlagPrevCabinet : 0) |
+                           (fHasNext ? format::kFlagNextCabinet : 0) |
                            (reserve ? format::kFlagReservePresent : 0);
     format::put32(header, format::kSignature);
     format::put32(header + 8, size());

@@ -18,7 +18,9 @@ public:
 
 } // namespace
 
-bool IsSupportedCompression(TCOMP aType) { return aType == tcompTYPE_NONE || aType == tcompTYPE_MSZIP; }
+bool IsSupportedCompression(TCOMP aType) {
+    return aType == tcompTYPE_NONE || aType == tcompTYPE_MSZIP;
+}
 
 BlockCompressor* CreateCompressor(TCOMP aType, const Heap& aHeap, CompressorStatus& aStatus) {
     aStatus = CompressorStatus::OutOfMemory;

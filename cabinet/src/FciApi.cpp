@@ -30,7 +30,8 @@ void Report(PERF anErf, int anOper, int aType) {
 }
 
 // Runs one call on the context and reports its failure in the ERF given at creation.
-template <typename Call> BOOL Run(HFCI hfci, PFNFCIGETNEXTCABINET aNextCabinet, PFNFCISTATUS aStatus, Call aCall) {
+template <typename Call>
+BOOL Run(HFCI hfci, PFNFCIGETNEXTCABINET aNextCabinet, PFNFCISTATUS aStatus, Call aCall) {
     if (hfci == nullptr)
         return FALSE;
     auto* context = static_cast<FciContext*>(hfci);
@@ -51,14 +52,14 @@ KF_EXPORT HFCI DIAMONDAPI FCICreate(PERF perf, PFNFCIFILEPLACED pfnfcifp, PFNFCI
                                     PFNFCIOPEN pfnopen, PFNFCIREAD pfnread, PFNFCIWRITE pfnwrite,
                                     PFNFCICLOSE pfnclose, PFNFCISEEK pfnseek, PFNFCIDELETE pfndelete,
                                     PFNFCIGETTEMPFILE pfnfcigtf, PCCAB pccab, void* pv) {
-    if (pfna == nullptr || pfnf == nullptr || pfnopen == nullptr || pfnread == nullptr || pfnwrite == nullptr ||
-        pfnclose == nullptr || pfnseek == nullptr || pfndelete == nullptr || pfnfcigtf == nullptr ||
-        pccab == nullptr) {
+    if (pfna == nullptr || pfnf == nullptr || pfnopen == nullptr || pfnread == nullptr ||
+        pfnwrite == nullptr || pfnclose == nullptr || pfnseek == nullptr || pfndelete == nullptr ||
+        pfnfcigtf == nullptr || pccab == nullptr) {
         Report(perf, FCIERR_NONE, EINVAL);
         return nullptr;
     }
-    const FciCallbacks callbacks{pfnfcifp, pfna, pfnf, pfnopen, pfnread, pfnwrite, pfnclose,
-                                 pfnseek,  pfndelete, pfnfcigtf, pv};
+    const FciCallbacks callbacks{pfnfcifp, pfna,    pfnf,      pfnopen,   pfnread, pfnwrite,
+                                 pfnclose, pfnseek, pfndelete, pfnfcigtf, pv};
     const Heap heap(pfna, pfnf);
     auto* context = heap.create<FciContext>(callbacks, *pccab, perf);
     if (context == nullptr) {
@@ -87,7 +88,8 @@ KF_EXPORT BOOL DIAMONDAPI FCIAddFile(HFCI hfci, char* pszSourceFile, char* pszFi
 
 KF_EXPORT BOOL DIAMONDAPI FCIFlushCabinet(HFCI hfci, BOOL fGetNextCab, PFNFCIGETNEXTCABINET pfnfcignc,
                                           PFNFCISTATUS pfnfcis) {
-    return Run(hfci, pfnfcignc, pfnfcis, [&](FciWriter& aWriter) { return aWriter.flushCabinet(fGetNextCab != FALSE); });
+    return Run(hfci, pfnfcignc, pfnfcis,
+               [&](FciWriter& aWriter) { return aWriter.flushCabinet(fGetNextCab != FALSE); });
 }
 
 KF_EXPORT BOOL DIAMONDAPI FCIFlushFolder(HFCI hfci, PFNFCIGETNEXTCABINET pfnfcignc, PFNFCISTATUS pfnfcis) {

@@ -79,8 +79,8 @@ bool FciHost::reportStatus(UINT aKind, uint32_t aFirst, uint32_t aSecond, LONG* 
 bool FciHost::reportFilePlaced(CCAB* aCabinet, char* aName, uint32_t aSize, bool aContinuation) {
     if (fCallbacks.filePlaced == nullptr)
         return true;
-    const int result = fCallbacks.filePlaced(aCabinet, aName, static_cast<LONG>(aSize), aContinuation ? TRUE : FALSE,
-                                             fCallbacks.pv);
+    const int result = fCallbacks.filePlaced(aCabinet, aName, static_cast<LONG>(aSize),
+                                             aContinuation ? TRUE : FALSE, fCallbacks.pv);
     return result != -1 || fFailure.set(FCIERR_USER_ABORT);
 }
 

@@ -27,14 +27,10 @@ bool FciWriter::broken() {
     return false;
 }
 
-bool FciWriter::addFile(char* aSource, char* aName, bool anExecute, PFNFCIGETOPENINFO anOpenInfo, TCOMP aType) {
-    const size_t nameLength = strnlen(aName, CB_MAX_FILENAME);
-    if (nameLength == 0 || nameLength > format::kMaxNameLength)
-        return fHost.failure().set(FCIERR_CAB_FORMAT_LIMIT);
-    if (!IsSupportedCompression(aType))
-        return fHost.failure().set(FCIERR_BAD_COMPR_TYPE);
-    if (fCabinet.fileCount() + fFolder.pendingCount() >= format::kMaxEntries)
-        return fHost.failure().set(FCIERR_CAB_FORMAT_LIMIT);
+bool FciWriter::addFile(char* aSource, char* aName, bool anExecute, PFNFCIGETOPENINFO anOpenInfo,
+                        TCOMP aType) {
+    if (!admits(aName, aType))
+        return false;
     USHORT date = 0, time = 0, attributes = 0;
     const INT_PTR handle = fHost.openSource(anOpenInfo, aSource, date, time, attributes);
     if (handle == -1)
@@ -44,6 +40,7 @@ bool FciWriter::addFile(char* aSource, char* aName, bool anExecute, PFNFCIGETOPE
         fHost.closeQuietly(handle);
         return false;
     }
+    // From here on a failure leaves the folder half-filled.
     attributes = static_cast<USHORT>(anExecute ? attributes | _A_EXEC : attributes);
     if (!prepareFolder(aType, size) || !queueEntry(aName, size, date, time, attributes) ||
         !readSource(handle, size)) {
@@ -52,8 +49,18 @@ bool FciWriter::addFile(char* aSource, char* aName, bool anExecute, PFNFCIGETOPE
     }
     if (!fHost.close(handle, FCIERR_READ_SRC))
         return broken();
-    if ((fFolder.continued || fFolder.size() >= fCabinet.folderThreshold()) && !flushFolder())
-        return false;
+    return !(fFolder.continued || fFolder.size() >= fCabinet.folderThreshold()) || flushFolder();
+}
+
+// The checks that need no change of state: a refused file leaves the context usable.
+bool FciWriter::admits(const char* aName, TCOMP aType) {
+    const size_t nameLength = strnlen(aName, CB_MAX_FILENAME);
+    if (nameLength == 0 || nameLength > format::kMaxNameLength)
+        return fHost.failure().set(FCIERR_CAB_FORMAT_LIMIT);
+    if (!IsSupportedCompression(aType))
+        return fHost.failure().set(FCIERR_BAD_COMPR_TYPE);
+    if (fCabinet.fileCount() + fFolder.pendingCount() >= format::kMaxEntries)
+        return fHost.failure().set(FCIERR_CAB_FORMAT_LIMIT);
     return true;
 }
 
@@ -87,8 +94,8 @@ bool FciWriter::prepareFolder(TCOMP aType, uint32_t aSize) {
         fNeedsNewCabinet = false;
     }
     const uint64_t total = uint64_t{fFolder.size()} + aSize;
-    if (fFolder.isOpen() && (fFolder.type() != aType || total > format::kMaxFolderSize ||
-                             total > fCabinet.folderThreshold()))
+    if (fFolder.isOpen() &&
+        (fFolder.type() != aType || total > format::kMaxFolderSize || total > fCabinet.folderThreshold()))
         if (!flushFolder())
             return false;
     if (fFolder.isOpen())
@@ -119,7 +126,8 @@ bool FciWriter::queueEntry(char* aName, uint32_t aSize, USHORT aDate, USHORT aTi
 bool FciWriter::readSource(INT_PTR aHandle, uint32_t aSize) {
     while (aSize > 0) {
         uint32_t count = 0;
-        if (!fHost.readSome(aHandle, fFolder.space(), std::min(aSize, fFolder.spaceLeft()), count, FCIERR_READ_SRC))
+        if (!fHost.readSome(aHandle, fFolder.space(), std::min(aSize, fFolder.spaceLeft()), count,
+                            FCIERR_READ_SRC))
             return false;
         if (count == 0) // the file became shorter since it was measured
             return fHost.failure().set(FCIERR_READ_SRC);
@@ -159,14 +167,16 @@ bool FciWriter::emitBlock(bool aLast) {
     block.last = aLast;
     if (block.length > 0 && !fFolder.compress(block.length, block.payload))
         return fHost.failure().set(FCIERR_MCI_FAIL);
-    if (fCabinet.failOnIncompressible() && fFolder.type() != tcompTYPE_NONE && block.payload.size() >= block.length)
+    if (fCabinet.failOnIncompressible() && fFolder.type() != tcompTYPE_NONE &&
+        block.payload.size() >= block.length)
         return fHost.failure().set(FCIERR_MCI_FAIL);
     const uint32_t serial = fFolder.serial;
     if (!place(block))
         return false;
     if (fFolder.serial != serial)
         return true; // the rest of the data went on in a new folder
-    if (block.length > 0 && !fHost.reportStatus(statusFile, static_cast<uint32_t>(block.payload.size()), block.length))
+    if (block.length > 0 &&
+        !fHost.reportStatus(statusFile, static_cast<uint32_t>(block.payload.size()), block.length))
         return false;
     fFolder.compressedSize += static_cast<uint32_t>(block.payload.size());
     if (aLast)

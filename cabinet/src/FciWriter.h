@@ -42,6 +42,7 @@ private:
     };
 
     bool broken();
+    bool admits(const char* aName, TCOMP aType);
     bool queueEntry(char* aName, uint32_t aSize, USHORT aDate, USHORT aTime, USHORT anAttributes);
     bool sourceSize(INT_PTR aHandle, uint32_t& aSize);
     bool prepareFolder(TCOMP aType, uint32_t aSize);

@@ -58,10 +58,12 @@ KF_EXPORT HFDI DIAMONDAPI FDICreate(PFNALLOC pfnalloc, PFNFREE pfnfree, PFNOPEN 
         return nullptr;
     }
     const Heap heap(pfnalloc, pfnfree);
-    auto* context = heap.create<FdiContext>(FdiCallbacks{pfnalloc, pfnfree, pfnopen, pfnread, pfnwrite, pfnclose, pfnseek},
-                                            perf);
-    if (context != nullptr)
+    auto* context = heap.create<FdiContext>(
+        FdiCallbacks{pfnalloc, pfnfree, pfnopen, pfnread, pfnwrite, pfnclose, pfnseek}, perf);
+    if (context != nullptr) {
+        const kf::cab::MspackSystem::Scope scope(context->system);
         context->decompressor = mspack_create_cab_decompressor(context->system.system());
+    }
     if (context == nullptr || context->decompressor == nullptr) {
         heap.destroy(context);
         Report(perf, FDIERROR_ALLOC_FAIL);
@@ -75,6 +77,7 @@ KF_EXPORT BOOL DIAMONDAPI FDIIsCabinet(HFDI hfdi, INT_PTR hf, PFDICABINETINFO pf
     if (hfdi == nullptr || pfdici == nullptr)
         return FALSE;
     auto* context = static_cast<FdiContext*>(hfdi);
+    const kf::cab::MspackSystem::Scope scope(context->system);
     mscab_decompressor* decompressor = context->decompressor;
     context->system.adopt(hf);
     mscabd_cabinet* cabinet = decompressor->open(decompressor, kf::cab::MspackSystem::AdoptedName());
@@ -106,6 +109,7 @@ KF_EXPORT BOOL DIAMONDAPI FDICopy(HFDI hfdi, char* pszCabinet, char* pszCabPath,
     }
     int error = FDIERROR_NONE;
     {
+        const kf::cab::MspackSystem::Scope scope(context->system);
         FdiReader reader(*context, pfnfdin, pvUser);
         if (reader.copy(pszCabinet, pszCabPath))
             return TRUE;
@@ -119,7 +123,10 @@ KF_EXPORT BOOL DIAMONDAPI FDIDestroy(HFDI hfdi) {
     if (hfdi == nullptr)
         return FALSE;
     auto* context = static_cast<FdiContext*>(hfdi);
-    mspack_destroy_cab_decompressor(context->decompressor);
+    {
+        const kf::cab::MspackSystem::Scope scope(context->system);
+        mspack_destroy_cab_decompressor(context->decompressor);
+    }
     const Heap heap = context->system.heap();
     heap.destroy(context);
     return TRUE;

@@ -11,7 +11,9 @@ namespace {
 
 char kEmpty[] = "";
 
-char* Text(char* aText) { return aText == nullptr ? kEmpty : aText; }
+char* Text(char* aText) {
+    return aText == nullptr ? kEmpty : aText;
+}
 
 int OpenError(int anError) {
     switch (anError) {
@@ -46,6 +48,13 @@ uint32_t CountFolders(const mscabd_cabinet* aCabinet) {
     for (const mscabd_folder* folder = aCabinet->folders; folder != nullptr; folder = folder->next)
         ++count;
     return count;
+}
+
+const mscabd_folder* LastFolder(const mscabd_cabinet* aCabinet) {
+    const mscabd_folder* folder = aCabinet->folders;
+    while (folder->next != nullptr)
+        folder = folder->next;
+    return folder;
 }
 
 uint16_t DosDate(const mscabd_file* aFile) {
@@ -100,7 +109,12 @@ bool FdiReader::openFirst(const char* aCabinet, const char* aPath) {
         destroyLink(link, true);
         return fail(FDIERROR_ALLOC_FAIL);
     }
-    return fTable.read(fContext.system.callbacks(), link->path) || fail(FDIERROR_CORRUPT_CABINET);
+    if (!fTable.read(fContext.system.callbacks(), link->path))
+        return fail(FDIERROR_CORRUPT_CABINET);
+    for (uint32_t i = 0; i < fTable.size(); ++i)
+        if (fTable.continuedToNext(i))
+            fContinuedFolder = LastFolder(link->cabinet);
+    return true;
 }
 
 bool FdiReader::notifyCabinet() {
@@ -122,7 +136,9 @@ bool FdiReader::processMember(mscabd_file* aFile, uint32_t anIndex) {
         notification.psz3 = Text(fChain[0]->cabinet->previnfo);
         return notify(fdintPARTIAL_FILE, notification) != -1 || fail(FDIERROR_USER_ABORT);
     }
-    if (fTable.continuedToNext(anIndex) && !fChainComplete && !loadContinuation())
+    // libmspack reads ahead of the member it decodes: any member of a continued folder needs the
+    // cabinets the folder goes on in.
+    if (aFile->folder == fContinuedFolder && !fChainComplete && !loadContinuation())
         return false;
     notification.cb = static_cast<LONG>(aFile->length);
     notification.date = DosDate(aFile);
@@ -152,7 +168,8 @@ bool FdiReader::extract(mscabd_file* aFile, INT_PTR aHandle) {
         error = FDIERROR_BAD_COMPR_TYPE;
     else {
         fContext.system.adopt(aHandle);
-        const int result = fContext.decompressor->extract(fContext.decompressor, aFile, MspackSystem::AdoptedName());
+        const int result =
+            fContext.decompressor->extract(fContext.decompressor, aFile, MspackSystem::AdoptedName());
         fContext.system.adopt(-1);
         if (result != MSPACK_ERR_OK)
             error = ExtractError(result);

@@ -56,6 +56,7 @@ private:
     Heap fHeap;
     HeapArray<Link*> fChain;
     FileTable fTable;
+    const mscabd_folder* fContinuedFolder = nullptr; // the first cabinet's last folder, when it goes on
     char fPath[CB_MAX_CAB_PATH] = {};
     bool fChainComplete = false;
     int fError = FDIERROR_NONE;

@@ -61,12 +61,14 @@ bool FileTable::readRecords(const FdiCallbacks& aCallbacks, INT_PTR aHandle) {
         return false;
     const uint32_t coffFiles = format::get32(header + 16);
     const uint32_t files = format::get16(header + 28);
-    if (coffFiles > static_cast<uint32_t>(INT32_MAX) || aCallbacks.seek(aHandle, static_cast<LONG>(coffFiles), 0) == -1)
+    if (coffFiles > static_cast<uint32_t>(INT32_MAX) ||
+        aCallbacks.seek(aHandle, static_cast<LONG>(coffFiles), 0) == -1)
         return false;
     Reader reader(aCallbacks, aHandle);
     for (uint32_t i = 0; i < files; ++i) {
         uint8_t record[format::kFileSize];
-        if (!reader.read(record, sizeof record) || !reader.skipString() || !fIndexes.push(format::get16(record + 8)))
+        if (!reader.read(record, sizeof record) || !reader.skipString() ||
+            !fIndexes.push(format::get16(record + 8)))
             return false;
     }
     return true;

@@ -8,7 +8,9 @@ namespace kf::cab {
 
 Folder::Folder(const Heap& aHeap) : fHeap(aHeap), fBuffer(aHeap), fHistory(aHeap), fEntries(aHeap) {}
 
-bool Folder::allocate() { return fBuffer.allocate(format::kBlockSize) && fHistory.allocate(format::kBlockSize); }
+bool Folder::allocate() {
+    return fBuffer.allocate(format::kBlockSize) && fHistory.allocate(format::kBlockSize);
+}
 
 CompressorStatus Folder::open(TCOMP aType) {
     CompressorStatus status = CompressorStatus::Ready;

@@ -46,7 +46,6 @@ public:
     // The members.
     bool add(const FileEntry& anEntry) { return fEntries.push(anEntry); }
     FileEntry& entry(uint32_t anIndex) { return fEntries[anIndex]; }
-    uint32_t entryCount() const { return fEntries.size(); }
     void dropFront() { fEntries.popFront(); }
     uint32_t pendingCount() const { return fEntries.size() - introduced; }
     Introduction introduction(uint32_t anEnd, bool aLast);

@@ -5,12 +5,12 @@
 // The Microsoft Cabinet layout: little-endian, packed records.
 namespace kf::cab::format {
 
-inline constexpr uint32_t kHeaderSize = 36;           // CFHEADER without its optional fields
-inline constexpr uint32_t kHeaderReserveFields = 4;   // cbCFHeader, cbCFFolder, cbCFData
-inline constexpr uint32_t kFolderSize = 8;            // CFFOLDER without reserve
-inline constexpr uint32_t kFileSize = 16;             // CFFILE without its name
-inline constexpr uint32_t kDataSize = 8;              // CFDATA header without reserve
-inline constexpr uint32_t kSignature = 0x4643534D;    // "MSCF"
+inline constexpr uint32_t kHeaderSize = 36;         // CFHEADER without its optional fields
+inline constexpr uint32_t kHeaderReserveFields = 4; // cbCFHeader, cbCFFolder, cbCFData
+inline constexpr uint32_t kFolderSize = 8;          // CFFOLDER without reserve
+inline constexpr uint32_t kFileSize = 16;           // CFFILE without its name
+inline constexpr uint32_t kDataSize = 8;            // CFDATA header without reserve
+inline constexpr uint32_t kSignature = 0x4643534D;  // "MSCF"
 inline constexpr uint8_t kVersionMinor = 3;
 inline constexpr uint8_t kVersionMajor = 1;
 
@@ -41,7 +41,9 @@ inline void put32(uint8_t* aTarget, uint32_t aValue) {
     put16(aTarget + 2, aValue >> 16);
 }
 
-inline uint16_t get16(const uint8_t* aSource) { return static_cast<uint16_t>(aSource[0] | (aSource[1] << 8)); }
+inline uint16_t get16(const uint8_t* aSource) {
+    return static_cast<uint16_t>(aSource[0] | (aSource[1] << 8));
+}
 
 inline uint32_t get32(const uint8_t* aSource) {
     return get16(aSource) | (static_cast<uint32_t>(get16(aSource + 2)) << 16);

@@ -21,19 +21,32 @@ struct alignas(16) BlockHeader {
 
 constexpr char kAdoptedName[] = "<client handle>";
 
-ClientFile* AsClient(mspack_file* aFile) { return reinterpret_cast<ClientFile*>(aFile); }
+thread_local MspackSystem* tActive = nullptr;
+
+ClientFile* AsClient(mspack_file* aFile) {
+    return reinterpret_cast<ClientFile*>(aFile);
+}
 
 } // namespace
 
-MspackSystem::MspackSystem(const FdiCallbacks& aCallbacks) : fCallbacks(aCallbacks) {
-    fBridge.base = {Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr};
-    fBridge.owner = this;
+MspackSystem::Scope::Scope(MspackSystem& aSystem) : fPrevious(tActive) {
+    tActive = &aSystem;
 }
 
-const char* MspackSystem::AdoptedName() { return kAdoptedName; }
+MspackSystem::Scope::~Scope() {
+    tActive = fPrevious;
+}
+
+MspackSystem::MspackSystem(const FdiCallbacks& aCallbacks)
+    : fSystem{Open, Close, Read, Write, Seek, Tell, Message, Alloc, Free, Copy, nullptr},
+      fCallbacks(aCallbacks) {}
+
+const char* MspackSystem::AdoptedName() {
+    return kAdoptedName;
+}
 
 mspack_file* MspackSystem::Open(mspack_system* aSelf, const char* aName, int aMode) {
-    MspackSystem& owner = *reinterpret_cast<Bridge*>(aSelf)->owner;
+    MspackSystem& owner = *tActive;
     const FdiCallbacks& callbacks = owner.fCallbacks;
     INT_PTR handle = -1;
     const bool adopted = aName == kAdoptedName;
@@ -92,12 +105,11 @@ off_t MspackSystem::Tell(mspack_file* aFile) {
 
 void MspackSystem::Message(mspack_file*, const char*, ...) {}
 
-void* MspackSystem::Alloc(mspack_system* aSelf, size_t aSize) {
-    const Heap heap = reinterpret_cast<Bridge*>(aSelf)->owner->heap();
-    auto* header = static_cast<BlockHeader*>(heap.allocate(sizeof(BlockHeader) + aSize));
+void* MspackSystem::Alloc(mspack_system*, size_t aSize) {
+    auto* header = static_cast<BlockHeader*>(tActive->heap().allocate(sizeof(BlockHeader) + aSize));
     if (header == nullptr)
         return nullptr;
-    header->release = reinterpret_cast<Bridge*>(aSelf)->owner->fCallbacks.free;
+    header->release = tActive->fCallbacks.free;
     return header + 1;
 }
 
@@ -108,6 +120,8 @@ void MspackSystem::Free(void* aBlock) {
     header->release(header);
 }
 
-void MspackSystem::Copy(void* aSource, void* aTarget, size_t aSize) { std::memcpy(aTarget, aSource, aSize); }
+void MspackSystem::Copy(void* aSource, void* aTarget, size_t aSize) {
+    std::memcpy(aTarget, aSource, aSize);
+}
 
 } // namespace kf::cab

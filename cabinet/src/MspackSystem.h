@@ -18,14 +18,27 @@ struct FdiCallbacks {
 };
 
 // libmspack's system interface on the FDI client's callbacks: every file it reads or writes and
-// every block it allocates goes through them.
+// every block it allocates goes through them. libmspack hands copies of the interface to its
+// decompressors, so the callbacks find their client through the scope of the running FDI call.
 class MspackSystem {
 public:
+    // Makes the system the one libmspack's calls on this thread reach, until the scope ends.
+    class Scope {
+    public:
+        explicit Scope(MspackSystem& aSystem);
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+        ~Scope();
+
+    private:
+        MspackSystem* fPrevious;
+    };
+
     explicit MspackSystem(const FdiCallbacks& aCallbacks);
     MspackSystem(const MspackSystem&) = delete;
     MspackSystem& operator=(const MspackSystem&) = delete;
 
-    mspack_system* system() { return &fBridge.base; }
+    mspack_system* system() { return &fSystem; }
     const FdiCallbacks& callbacks() const { return fCallbacks; }
     Heap heap() const { return Heap(fCallbacks.alloc, fCallbacks.free); }
 
@@ -34,11 +47,6 @@ public:
     static const char* AdoptedName();
 
 private:
-    struct Bridge {
-        mspack_system base; // first, so that libmspack's pointer leads back here
-        MspackSystem* owner;
-    };
-
     static mspack_file* Open(mspack_system* aSelf, const char* aName, int aMode);
     static void Close(mspack_file* aFile);
     static int Read(mspack_file* aFile, void* aBuffer, int aCount);
@@ -50,7 +58,7 @@ private:
     static void Free(void* aBlock);
     static void Copy(void* aSource, void* aTarget, size_t aSize);
 
-    Bridge fBridge;
+    mspack_system fSystem;
     FdiCallbacks fCallbacks;
     INT_PTR fAdopted = -1;
 };

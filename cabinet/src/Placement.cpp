@@ -17,7 +17,8 @@ bool FciWriter::place(Block& aBlock) {
         const int64_t fixed = (fFolder.inCabinet ? 0 : fCabinet.folderRecordSize()) + introduction.bytes +
                               (aBlock.payload.empty() ? 0 : fCabinet.dataHeaderSize());
         // A member left open needs room for at least a one-byte fragment of the next block.
-        const int64_t margin = fFolder.leavesOpen(aBlock.end(), introduction) ? fCabinet.dataHeaderSize() + 1 : 0;
+        const int64_t margin =
+            fFolder.leavesOpen(aBlock.end(), introduction) ? fCabinet.dataHeaderSize() + 1 : 0;
         if (room >= fixed + aBlock.rest() + margin)
             return commit(aBlock, introduction);
         if (room >= fixed + 1 && aBlock.rest() >= 2) {
@@ -73,8 +74,9 @@ bool FciWriter::completeEntries() {
 bool FciWriter::splitOff(Block& aBlock, const Folder::Introduction& anIntroduction) {
     if (!enterCabinet(anIntroduction))
         return false;
-    const int64_t estimate = fCabinet.size() + fCabinet.dataHeaderSize() +
-                             std::min<int64_t>(fCabinet.room() - fCabinet.dataHeaderSize(), aBlock.rest() - 1);
+    const int64_t estimate =
+        fCabinet.size() + fCabinet.dataHeaderSize() +
+        std::min<int64_t>(fCabinet.room() - fCabinet.dataHeaderSize(), aBlock.rest() - 1);
     if (!fCabinet.requestNext(static_cast<uint32_t>(estimate)))
         return false;
     // With the next names known, the fragment takes all the room left but never the whole block.
@@ -131,7 +133,8 @@ bool FciWriter::cutFolder(const Block& aBlock) {
         last.cut = true;
         if (!fFolder.compress(length, last.payload))
             return fHost.failure().set(FCIERR_MCI_FAIL);
-        if (!place(last) || !fHost.reportStatus(statusFile, static_cast<uint32_t>(last.payload.size()), length))
+        if (!place(last) ||
+            !fHost.reportStatus(statusFile, static_cast<uint32_t>(last.payload.size()), length))
             return false;
         fFolder.compressedSize += static_cast<uint32_t>(last.payload.size());
     }

@@ -12,7 +12,8 @@ constexpr uint32_t kSpoolBufferSize = 256 * 1024;
 
 } // namespace
 
-BufferedWriter::BufferedWriter(FciHost& aHost, int anOper) : fHost(aHost), fOper(anOper), fBuffer(aHost.heap()) {}
+BufferedWriter::BufferedWriter(FciHost& aHost, int anOper)
+    : fHost(aHost), fOper(anOper), fBuffer(aHost.heap()) {}
 
 bool BufferedWriter::write(const void* aData, uint32_t aSize) {
     const auto* source = static_cast<const uint8_t*>(aData);

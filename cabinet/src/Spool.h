@@ -12,7 +12,9 @@ class BufferedWriter {
 public:
     BufferedWriter(FciHost& aHost, int anOper);
 
-    bool allocate(uint32_t aSize) { return fBuffer.allocate(aSize) || fHost.failure().set(FCIERR_ALLOC_FAIL); }
+    bool allocate(uint32_t aSize) {
+        return fBuffer.allocate(aSize) || fHost.failure().set(FCIERR_ALLOC_FAIL);
+    }
     void attach(INT_PTR aHandle) { fHandle = aHandle; }
     INT_PTR handle() const { return fHandle; }
     uint8_t* buffer() const { return fBuffer.data(); }

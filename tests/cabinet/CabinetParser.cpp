@@ -160,7 +160,8 @@ std::string DecodeFolder(uint16_t aType, const std::vector<ParsedBlock>& aBlocks
             inflateInit2(&stream, -15);
             const size_t history = std::min<size_t>(data.size(), 32768);
             if (history > 0)
-                inflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(data.data() + data.size() - history),
+                inflateSetDictionary(&stream,
+                                     reinterpret_cast<const Bytef*>(data.data() + data.size() - history),
                                      static_cast<uInt>(history));
             std::string out(block.uncompressed, '\0');
             stream.next_in = reinterpret_cast<Bytef*>(pending.data() + 2);
@@ -171,7 +172,8 @@ std::string DecodeFolder(uint16_t aType, const std::vector<ParsedBlock>& aBlocks
             const bool complete = result == Z_STREAM_END && stream.avail_out == 0 && stream.avail_in == 0;
             inflateEnd(&stream);
             if (!complete)
-                throw std::runtime_error("MSZIP block does not inflate to its size in one final deflate block");
+                throw std::runtime_error(
+                    "MSZIP block does not inflate to its size in one final deflate block");
             data += out;
         }
         pending.clear();

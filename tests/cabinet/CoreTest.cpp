@@ -7,13 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <zlib.h>
 
 namespace kf::cabtest {
 namespace {
 
-void* DIAMONDAPI Allocate(ULONG aSize) { return std::malloc(aSize); }
-void DIAMONDAPI Release(void* aBlock) { std::free(aBlock); }
+void* DIAMONDAPI Allocate(ULONG aSize) {
+    return std::malloc(aSize);
+}
+void DIAMONDAPI Release(void* aBlock) {
+    std::free(aBlock);
+}
 
 std::string AsString(std::span<const uint8_t> aBytes) {
     return std::string(reinterpret_cast<const char*>(aBytes.data()), aBytes.size());
@@ -21,6 +27,20 @@ std::string AsString(std::span<const uint8_t> aBytes) {
 
 std::span<const uint8_t> AsBytes(const std::string& aText) {
     return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(aText.data()), aText.size());
+}
+
+TEST(Library, ExportsTheNineEntryPointsOnly) {
+    const ToolResult symbols =
+        RunTool({"nm", "-D", "--defined-only", "--format=just-symbols", KF_CABINET_LIBRARY});
+    ASSERT_EQ(symbols.status, 0) << symbols.output;
+    std::set<std::string> exported;
+    std::istringstream lines(symbols.output);
+    for (std::string line; std::getline(lines, line);)
+        if (line != "_init" && line != "_fini")
+            exported.insert(line);
+    EXPECT_EQ(exported, (std::set<std::string>{"FCIAddFile", "FCICreate", "FCIDestroy", "FCIFlushCabinet",
+                                               "FCIFlushFolder", "FDICopy", "FDICreate", "FDIDestroy",
+                                               "FDIIsCabinet"}));
 }
 
 TEST(Checksum, FoldsTrailingBytesWithTheFirstMostSignificant) {

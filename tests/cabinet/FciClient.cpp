@@ -17,9 +17,15 @@ namespace {
 // The allocator callbacks carry no context: the client of the running job is found here.
 FciClient* gClient = nullptr;
 
-void* DIAMONDAPI Alloc(ULONG aSize) { return gClient->alloc(aSize); }
-void DIAMONDAPI Free(void* aBlock) { gClient->release(aBlock); }
-FciClient& Of(void* aUser) { return *static_cast<FciClient*>(aUser); }
+void* DIAMONDAPI Alloc(ULONG aSize) {
+    return gClient->alloc(aSize);
+}
+void DIAMONDAPI Free(void* aBlock) {
+    gClient->release(aBlock);
+}
+FciClient& Of(void* aUser) {
+    return *static_cast<FciClient*>(aUser);
+}
 
 INT_PTR DIAMONDAPI Open(char* aPath, int aFlags, int, int* anError, void* aUser) {
     return Of(aUser).open(aPath, aFlags, anError);
@@ -30,12 +36,18 @@ UINT DIAMONDAPI Read(INT_PTR aHandle, void* aBuffer, UINT aSize, int* anError, v
 UINT DIAMONDAPI Write(INT_PTR aHandle, void* aBuffer, UINT aSize, int* anError, void* aUser) {
     return Of(aUser).write(aHandle, aBuffer, aSize, anError);
 }
-int DIAMONDAPI Close(INT_PTR aHandle, int* anError, void* aUser) { return Of(aUser).close(aHandle, anError); }
+int DIAMONDAPI Close(INT_PTR aHandle, int* anError, void* aUser) {
+    return Of(aUser).close(aHandle, anError);
+}
 LONG DIAMONDAPI Seek(INT_PTR aHandle, LONG aDistance, int aType, int* anError, void* aUser) {
     return Of(aUser).seek(aHandle, aDistance, aType, anError);
 }
-int DIAMONDAPI Delete(char* aPath, int* anError, void* aUser) { return Of(aUser).remove(aPath, anError); }
-BOOL DIAMONDAPI TempName(char* aName, int aSize, void* aUser) { return Of(aUser).tempName(aName, aSize); }
+int DIAMONDAPI Delete(char* aPath, int* anError, void* aUser) {
+    return Of(aUser).remove(aPath, anError);
+}
+BOOL DIAMONDAPI TempName(char* aName, int aSize, void* aUser) {
+    return Of(aUser).tempName(aName, aSize);
+}
 BOOL DIAMONDAPI NextCabinet(PCCAB aCabinet, ULONG aPrevious, void* aUser) {
     return Of(aUser).nextCabinet(aCabinet, aPrevious);
 }
@@ -85,7 +97,9 @@ FciClient::FciClient(std::filesystem::path anOutput) : output(std::move(anOutput
     std::filesystem::create_directories(fTemporary);
 }
 
-FciClient::~FciClient() { std::filesystem::remove_all(fTemporary); }
+FciClient::~FciClient() {
+    std::filesystem::remove_all(fTemporary);
+}
 
 bool FciClient::pack(const std::vector<Member>& aMembers, const PackOptions& anOptions) {
     if (!begin(anOptions))
@@ -299,7 +313,8 @@ int FciClient::filePlaced(PCCAB aCabinet, const char* aName, LONG aSize, BOOL aC
     return injected(Callback::FilePlaced, Role::Any) ? -1 : 0;
 }
 
-INT_PTR FciClient::openInfo(const char* aPath, USHORT* aDate, USHORT* aTime, USHORT* anAttributes, int* anError) {
+INT_PTR FciClient::openInfo(const char* aPath, USHORT* aDate, USHORT* aTime, USHORT* anAttributes,
+                            int* anError) {
     if (injected(Callback::OpenInfo, Role::Source, anError))
         return -1;
     struct stat info {};

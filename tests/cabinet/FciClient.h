@@ -12,7 +12,20 @@
 namespace kf::cabtest {
 
 // The callbacks a test can make fail, and which file a file callback works on.
-enum class Callback { Alloc, Open, Read, Write, Close, Seek, Delete, TempName, OpenInfo, NextCabinet, Status, FilePlaced };
+enum class Callback {
+    Alloc,
+    Open,
+    Read,
+    Write,
+    Close,
+    Seek,
+    Delete,
+    TempName,
+    OpenInfo,
+    NextCabinet,
+    Status,
+    FilePlaced
+};
 enum class Role { Any, Source, Temporary, Cabinet };
 
 // Makes the n-th call of a callback (on files of the role) fail with an error value.

@@ -17,6 +17,8 @@ namespace {
 constexpr INT_PTR kFirstMemberHandle = 1 << 24;
 
 struct Session {
+    Session(FdiRun* aRun, const CopyDecision* aDecision) : run(aRun), decision(aDecision) {}
+
     FdiRun* run;
     const CopyDecision* decision;
     std::map<void*, size_t> blocks;
@@ -43,7 +45,8 @@ void DIAMONDAPI Free(void* aBlock) {
 }
 
 INT_PTR DIAMONDAPI Open(char* aPath, int aFlags, int) {
-    EXPECT_EQ(aFlags & (_O_WRONLY | _O_RDWR | _O_CREAT | _O_TRUNC), 0) << "FDI opened " << aPath << " for writing";
+    EXPECT_EQ(aFlags & (_O_WRONLY | _O_RDWR | _O_CREAT | _O_TRUNC), 0)
+        << "FDI opened " << aPath << " for writing";
     const int descriptor = ::open(aPath, O_RDONLY | O_CLOEXEC);
     if (descriptor >= 0)
         ++gSession->descriptors;
@@ -118,9 +121,10 @@ INT_PTR DIAMONDAPI Notify(FDINOTIFICATIONTYPE aType, PFDINOTIFICATION aNotificat
 
 } // namespace
 
-FdiRun ExtractWithFdi(const std::filesystem::path& aFolder, const std::string& aFirst, const CopyDecision& aDecision) {
+FdiRun ExtractWithFdi(const std::filesystem::path& aFolder, const std::string& aFirst,
+                      const CopyDecision& aDecision) {
     FdiRun run;
-    Session session{&run, &aDecision};
+    Session session(&run, &aDecision);
     gSession = &session;
     HFDI fdi = FDICreate(Alloc, Free, Open, Read, Write, Close, Seek, cpuUNKNOWN, &run.erf);
     if (fdi != nullptr) {
@@ -146,7 +150,7 @@ FdiRun ExtractWithFdi(const std::filesystem::path& aFolder, const std::string& a
 bool IsCabinet(const std::filesystem::path& aPath, FDICABINETINFO& anInfo, ERF& anErf) {
     FdiRun run;
     const CopyDecision none;
-    Session session{&run, &none};
+    Session session(&run, &none);
     gSession = &session;
     HFDI fdi = FDICreate(Alloc, Free, Open, Read, Write, Close, Seek, cpuUNKNOWN, &anErf);
     const int descriptor = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC);

@@ -22,8 +22,8 @@ struct FdiRun {
     bool ok = false;
     ERF erf{};
     Contents files;
-    std::vector<FdiMember> members;      // as reported on closing
-    std::vector<std::string> partial;    // partial-file notifications: "member<-cabinet"
+    std::vector<FdiMember> members;        // as reported on closing
+    std::vector<std::string> partial;      // partial-file notifications: "member<-cabinet"
     std::vector<std::string> nextRequests; // next-cabinet notifications: "cabinet/disk"
     std::vector<std::string> cabinetInfo;  // cabinet-info notifications: "next/disk set index"
     size_t leakedBlocks = 0;

@@ -97,6 +97,10 @@ std::string Differences(const Contents& anExpected, const Contents& anActual) {
     return text;
 }
 
+void ExpectSame(const Contents& anActual, const Contents& anExpected) {
+    EXPECT_TRUE(anActual == anExpected) << Differences(anExpected, anActual);
+}
+
 ToolResult RunTool(const std::vector<std::string>& anArguments, const std::filesystem::path& aFolder,
                    const std::map<std::string, std::string>& anEnvironment) {
     int pipe[2];

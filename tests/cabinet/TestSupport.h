@@ -32,6 +32,8 @@ Contents ReadTree(const std::filesystem::path& aRoot);
 std::string HostName(const std::string& aStoredName);
 // Names whose content differs, is missing or is extra, for failure messages.
 std::string Differences(const Contents& anExpected, const Contents& anActual);
+// Fails the test naming the members that differ, without printing their bytes.
+void ExpectSame(const Contents& anActual, const Contents& anExpected);
 
 struct ToolResult {
     int status = -1;

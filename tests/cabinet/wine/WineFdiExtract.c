@@ -16,13 +16,27 @@ static char gNextCabinet[MAX_PATH];
 static int gCabinetInfos;
 static int gExtracted;
 
-static FNALLOC(Alloc) { return HeapAlloc(GetProcessHeap(), 0, cb); }
-static FNFREE(Free) { HeapFree(GetProcessHeap(), 0, pv); }
-static FNOPEN(Open) { return _open(pszFile, oflag, pmode); }
-static FNREAD(Read) { return (UINT)_read((int)hf, pv, cb); }
-static FNWRITE(Write) { return (UINT)_write((int)hf, pv, cb); }
-static FNCLOSE(Close) { return _close((int)hf); }
-static FNSEEK(Seek) { return _lseek((int)hf, dist, seektype); }
+static FNALLOC(Alloc) {
+    return HeapAlloc(GetProcessHeap(), 0, cb);
+}
+static FNFREE(Free) {
+    HeapFree(GetProcessHeap(), 0, pv);
+}
+static FNOPEN(Open) {
+    return _open(pszFile, oflag, pmode);
+}
+static FNREAD(Read) {
+    return (UINT)_read((int)hf, pv, cb);
+}
+static FNWRITE(Write) {
+    return (UINT)_write((int)hf, pv, cb);
+}
+static FNCLOSE(Close) {
+    return _close((int)hf);
+}
+static FNSEEK(Seek) {
+    return _lseek((int)hf, dist, seektype);
+}
 
 static void CreateParents(char* aPath) {
     for (char* p = aPath + strlen(gOutput) + 1; *p != '\0'; ++p) {
