@@ -1,0 +1,142 @@
+#include "UiFixture.h"
+
+#include "build/BuildDriver.h"
+#include "project/HostPaths.h"
+#include "ui/BuildForm.h"
+
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+namespace kf::test {
+namespace {
+
+class BuildFormTest : public UiFixture {
+protected:
+    BuildFormTest() : fProject(ProgramFolder(), fFolder.Path("Setup.exe")) {}
+
+    // A project that passes the checks; its file names no file, so the build fails on it.
+    void AddMissingFile() {
+        TFileEntry row;
+        row.SourcePath = fFolder.Path("absent.txt");
+        row.InstallTo = "%Install Path%\\absent.txt";
+        fProject.Files.push_back(row);
+        fProject.RefreshFileList();
+    }
+
+    void AddFile(const std::string& aName, const std::string& aBytes) {
+        TFileEntry row;
+        row.SourcePath = fFolder.WriteFile(aName, aBytes);
+        row.Size = std::to_string(aBytes.size());
+        row.InstallTo = "%Install Path%\\" + aName;
+        fProject.Files.push_back(row);
+        fProject.RefreshFileList();
+    }
+
+    TProject fProject;
+};
+
+// Queues a step for the event loop as soon as the error report has been answered.
+class TAfterReportPrompter : public TScriptedPrompter {
+public:
+    std::function<void()> AfterReport;
+
+    TMsgResult ShowMessage(const TMessageBox& aBox) override {
+        const TMsgResult answer = TScriptedPrompter::ShowMessage(aBox);
+        if (aBox.Caption == "Kelpforge" && AfterReport)
+            QTimer::singleShot(0, std::exchange(AfterReport, nullptr));
+        return answer;
+    }
+};
+
+TEST_F(BuildFormTest, ProjectWithoutFilesIsRefusedAndTheWindowCloses) {
+    TForm5 form(fProject, fPrompter, ProgramFolder());
+    EXPECT_EQ(form.exec(), QDialog::Accepted);
+    ASSERT_EQ(fPrompter.Shown.size(), 1u);
+    EXPECT_EQ(fPrompter.Shown[0].Caption, "Setup Building");
+    EXPECT_EQ(fPrompter.Shown[0].Text, "Wrong information!");
+    EXPECT_FALSE(std::filesystem::exists(fFolder.Path("Setup.exe")));
+}
+
+TEST_F(BuildFormTest, FailedBuildIsReportedAndWaitsForCancel) {
+    AddMissingFile();
+    TAfterReportPrompter prompter;
+    TForm5 form(fProject, prompter, ProgramFolder());
+    // After the report the window stays up; Cancel answered Yes is the way out.
+    bool stillOpen = false;
+    prompter.AfterReport = [&] {
+        stillOpen = form.isVisible();
+        prompter.Answers = {TMsgResult::Yes};
+        form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    };
+    EXPECT_EQ(form.exec(), QDialog::Rejected);
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(prompter.Shown.size(), 2u);
+    EXPECT_EQ(prompter.Shown[0].Caption, "Kelpforge");
+    EXPECT_EQ(prompter.Shown[0].Icon, TMsgIcon::Error);
+    EXPECT_EQ(prompter.Shown[1].Text, "Are you sure you want to stop setup building?");
+}
+
+TEST_F(BuildFormTest, CancelAnsweredNoKeepsTheWindowOpen) {
+    AddMissingFile();
+    TAfterReportPrompter prompter;
+    TForm5 form(fProject, prompter, ProgramFolder());
+    bool stillOpen = false;
+    prompter.AfterReport = [&] {
+        prompter.Answers = {TMsgResult::No};
+        form.Button1Click();
+        stillOpen = form.isVisible();
+        prompter.Answers = {TMsgResult::Yes};
+        form.Button1Click();
+    };
+    form.exec();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(prompter.Shown.size(), 3u);
+}
+
+TEST_F(BuildFormTest, BuildCommandRunsTheBuildFromTheMainWindow) {
+    TForm1& form = Start();
+    form.Project().Files.clear();
+    form.ToolButton4Click();
+    ASSERT_EQ(fPrompter.Shown.size(), 1u);
+    EXPECT_EQ(fPrompter.Shown[0].Text, "Wrong information!");
+}
+
+TEST_F(BuildFormTest, SuccessfulBuildEndsWithAnEmptyLabelAndAnEmptyBar) {
+    AddFile("kelp.txt", "kelp");
+    TForm5 form(fProject, fPrompter, ProgramFolder());
+    EXPECT_EQ(form.exec(), QDialog::Accepted);
+    ASSERT_EQ(fPrompter.Shown.size(), 1u);
+    EXPECT_EQ(fPrompter.Shown[0].Text.rfind("Installer was successfully created!", 0), 0u);
+    EXPECT_TRUE(std::filesystem::exists(fFolder.Path("Setup.exe")));
+    EXPECT_TRUE(form.findChild<QLabel*>(QStringLiteral("Label1"))->text().isEmpty());
+    EXPECT_EQ(form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))->value(), 0);
+}
+
+TEST_F(BuildFormTest, CancelAnsweredYesStopsAtTheNextCheck) {
+    AddFile("first.txt", "first");
+    AddFile("second.txt", "second");
+    TForm5 form(fProject, fPrompter, ProgramFolder());
+    auto* bar = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+    // The first packed file moves the bar; Cancel is pressed in the pump that follows.
+    QObject::connect(bar, &QProgressBar::valueChanged, &form, [&] {
+        if (fPrompter.Shown.empty()) {
+            fPrompter.Answers = {TMsgResult::Yes};
+            QTimer::singleShot(0, &form,
+                               [&] { form.findChild<QPushButton*>(QStringLiteral("Button1"))->click(); });
+        }
+    });
+    form.exec();
+    ASSERT_EQ(fPrompter.Shown.size(), 1u);
+    EXPECT_EQ(fPrompter.Shown[0].Text, "Are you sure you want to stop setup building?");
+    EXPECT_FALSE(std::filesystem::exists(fFolder.Path("Setup.exe")));
+    EXPECT_LT(bar->value(), 50);
+}
+
+} // namespace
+} // namespace kf::test

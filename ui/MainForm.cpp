@@ -1,0 +1,178 @@
+#include "ui/MainForm.h"
+
+#include "project/HostPaths.h"
+#include "ui/AboutForm.h"
+#include "ui/BuildForm.h"
+#include "ui/ErrorReport.h"
+#include "ui/ShellCommands.h"
+#include "ui/WindowSettings.h"
+
+#include <QCloseEvent>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+namespace kf {
+
+namespace {
+
+constexpr int kSnapWidth = 30;
+constexpr int kCollapsedTreeShownWidth = 50;
+
+} // namespace
+
+TForm1::TForm1(Prompter& aPrompter, QWidget* aParent)
+    : QMainWindow(aParent), fPrompter(aPrompter), fProject(ProgramFolder(), DefaultSetupFile()),
+      fDocument(fProject, aPrompter) {
+    setObjectName(QStringLiteral("TForm1"));
+    resize(630, 480);
+    setMinimumSize(300, 250);
+    CreateMenu();
+    CreateToolBar();
+    CreateStatusBar();
+    CreatePageArea();
+    fForm3 = new TForm3(this);
+    fForm5 = new TForm5(fProject, fPrompter, fProject.ProgramFolder(), this);
+    UpdateTitle();
+    SelectPage(1);
+}
+
+template <typename F> void TForm1::Guarded(F aCommand) {
+    try {
+        aCommand();
+    } catch (const std::exception& error) {
+        ShowErrorReport(fPrompter, error);
+    }
+}
+
+void TForm1::UpdateTitle() {
+    setWindowTitle(QString::fromStdString(fDocument.Title()));
+}
+
+void TForm1::SelectPage(int aNumber) {
+    for (QTabWidget* page : fPageControls)
+        page->hide();
+    fPageControls[aNumber - 1]->show();
+    fTreeView1->setCurrentItem(fTreeView1->topLevelItem(0)->child(aNumber - 1));
+}
+
+int TForm1::SelectedNodeNumber() const {
+    QTreeWidgetItem* node = fTreeView1->currentItem();
+    if (!node || !node->parent())
+        return 1;
+    return node->parent()->indexOfChild(node) + 1;
+}
+
+void TForm1::TreeView1Click() {
+    SelectPage(SelectedNodeNumber());
+}
+
+void TForm1::TreeView1KeyUp() {
+    SelectPage(SelectedNodeNumber());
+}
+
+bool TForm1::eventFilter(QObject* aWatched, QEvent* anEvent) {
+    if (aWatched == fTreeView1 && anEvent->type() == QEvent::KeyRelease)
+        TreeView1KeyUp();
+    return QMainWindow::eventFilter(aWatched, anEvent);
+}
+
+void TForm1::Splitter1Moved() {
+    QList<int> sizes = fSplitter1->sizes();
+    if (sizes[0] > 0 && sizes[0] < kSnapWidth) {
+        sizes[1] += sizes[0];
+        sizes[0] = 0;
+        fSplitter1->setSizes(sizes);
+    }
+}
+
+void TForm1::ToolButton1Click() {
+    Guarded([this] { fDocument.New(); });
+    UpdateTitle();
+}
+
+void TForm1::ToolButton2Click() {
+    Guarded([this] { fDocument.Open(); });
+    UpdateTitle();
+}
+
+void TForm1::ToolButton3Click() {
+    Guarded([this] { fDocument.Save(); });
+    UpdateTitle();
+}
+
+void TForm1::SaveAs1Click() {
+    Guarded([this] { fDocument.SaveAs(); });
+    UpdateTitle();
+}
+
+void TForm1::ToolButton4Click() {
+    fForm5->exec();
+}
+
+void TForm1::ToolButton5Click() {
+    fForm5->exec();
+    OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(fProject.SetupFile)));
+}
+
+void TForm1::N7Click() {
+    close();
+}
+
+void TForm1::N5Click() {
+    OpenWithDesktop(HelpFileUrl(fProject.ProgramFolder()));
+}
+
+void TForm1::WebSite1Click() {
+    OpenHomePage();
+}
+
+void TForm1::Feedback1Click() {
+    OpenWithDesktop(FeedbackUrl());
+}
+
+void TForm1::N4Click() {
+    fForm3->exec();
+}
+
+void TForm1::showEvent(QShowEvent* anEvent) {
+    QMainWindow::showEvent(anEvent);
+    if (!fShown) {
+        fShown = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow() {
+    const TWindowSettings settings = ReadWindowSettings(SettingsFilePath());
+    if (settings.Maximized) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+    } else {
+        resize(settings.Width, settings.Height);
+        move(settings.Left, settings.Top);
+    }
+    const int treeWidth = settings.TreeView == 0 ? kCollapsedTreeShownWidth : settings.TreeView;
+    const QList<int> sizes = fSplitter1->sizes();
+    fSplitter1->setSizes({treeWidth, sizes[0] + sizes[1] - treeWidth});
+}
+
+void TForm1::closeEvent(QCloseEvent* anEvent) {
+    // A settings file that cannot be written is reported, and the program ends all the same.
+    Guarded([this] { FormClose(); });
+    anEvent->accept();
+}
+
+void TForm1::FormClose() {
+    TWindowSettings settings;
+    settings.Maximized = isMaximized();
+    if (!settings.Maximized) {
+        settings.Width = width();
+        settings.Height = height();
+        settings.Left = x();
+        settings.Top = y();
+    }
+    settings.TreeView = fSplitter1->sizes()[0];
+    WriteWindowSettings(SettingsFilePath(), settings);
+}
+
+} // namespace kf

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+namespace kf {
+
+// The main window's placement and tree width as the settings file keeps them.
+struct TWindowSettings {
+    bool Maximized = false;
+    int Width = 630;
+    int Height = 480;
+    int Top = 150;
+    int Left = 225;
+    int TreeView = 160;
+};
+
+// "Kelpforge.ini" in the per-user configuration folder; KELPFORGE_SETTINGS_FOLDER overrides the folder.
+std::string SettingsFilePath();
+// Missing keys and unusable values give the defaults; the size and position are not read when maximized.
+TWindowSettings ReadWindowSettings(const std::string& aPath);
+// Raises "Unable to write to " + aPath when the file cannot be written.
+void WriteWindowSettings(const std::string& aPath, const TWindowSettings& aSettings);
+
+} // namespace kf
