@@ -2,15 +2,21 @@
 
 #include "project/HostPaths.h"
 #include "ui/AboutForm.h"
+#include "ui/AddFilesForm.h"
 #include "ui/BuildForm.h"
+#include "ui/EditItemForm.h"
 #include "ui/ErrorReport.h"
+#include "ui/FilesPage.h"
+#include "ui/RegistryPage.h"
 #include "ui/ShellCommands.h"
+#include "ui/ShortcutsPage.h"
 #include "ui/WindowSettings.h"
 
 #include <QCloseEvent>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 namespace kf {
 
@@ -32,7 +38,10 @@ TForm1::TForm1(Prompter& aPrompter, QWidget* aParent)
     CreateStatusBar();
     CreatePageArea();
     fForm3 = new TForm3(this);
+    fForm4 = new TForm4(fProject, fPrompter, this);
     fForm5 = new TForm5(fProject, fPrompter, fProject.ProgramFolder(), this);
+    fForm7 = new TForm7(this);
+    CreateEditorPages();
     UpdateTitle();
     SelectPage(1);
 }
@@ -43,6 +52,29 @@ template <typename F> void TForm1::Guarded(F aCommand) {
     } catch (const std::exception& error) {
         ShowErrorReport(fPrompter, error);
     }
+}
+
+void TForm1::CreateEditorPages() {
+    fFilesPage = new TFilesPage(fProject, fPrompter, *fForm4, *fForm7);
+    fShortcutsPage = new TShortcutsPage(fProject, fPrompter);
+    fRegistryPage = new TRegistryPage(fProject, fPrompter);
+    PlacePage(3, fFilesPage);
+    PlacePage(4, fShortcutsPage);
+    PlacePage(5, fRegistryPage);
+    connect(fFilesPage, &TFilesPage::ModelChanged, this, &TForm1::ShowPages);
+}
+
+void TForm1::PlacePage(int aNumber, QWidget* aPage) {
+    QWidget* tab = fPageControls[static_cast<size_t>(aNumber - 1)]->widget(0);
+    auto* layout = new QVBoxLayout(tab);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(aPage);
+}
+
+void TForm1::ShowPages() {
+    fFilesPage->ShowModel();
+    fShortcutsPage->ShowModel();
+    fRegistryPage->ShowModel();
 }
 
 void TForm1::UpdateTitle() {
@@ -89,11 +121,13 @@ void TForm1::Splitter1Moved() {
 void TForm1::ToolButton1Click() {
     Guarded([this] { fDocument.New(); });
     UpdateTitle();
+    ShowPages();
 }
 
 void TForm1::ToolButton2Click() {
     Guarded([this] { fDocument.Open(); });
     UpdateTitle();
+    ShowPages();
 }
 
 void TForm1::ToolButton3Click() {

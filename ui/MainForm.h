@@ -15,8 +15,13 @@ class QTreeWidget;
 
 namespace kf {
 
+class TFilesPage;
 class TForm3;
+class TForm4;
 class TForm5;
+class TForm7;
+class TRegistryPage;
+class TShortcutsPage;
 
 // The main window: owns the one project and reaches every command from its menu and toolbar.
 class TForm1 : public QMainWindow {
@@ -64,6 +69,10 @@ private:
     void CreateStatusBar();
     void CreatePageArea();
     void CreateTree(QSplitter* aSplitter);
+    void CreateEditorPages();
+    void PlacePage(int aNumber, QWidget* aPage);
+    // Shows the project in every editor page, as a change on one page may show on another.
+    void ShowPages();
     QAction* AddAction(QMenu* aMenu, const char* aName, const QString& aText, void (TForm1::*aHandler)());
 
     void FormShow();
@@ -77,7 +86,12 @@ private:
     TProject fProject;
     TProjectDocument fDocument;
     TForm3* fForm3 = nullptr;
+    TForm4* fForm4 = nullptr;
     TForm5* fForm5 = nullptr;
+    TForm7* fForm7 = nullptr;
+    TFilesPage* fFilesPage = nullptr;
+    TShortcutsPage* fShortcutsPage = nullptr;
+    TRegistryPage* fRegistryPage = nullptr;
     QTreeWidget* fTreeView1 = nullptr;
     QSplitter* fSplitter1 = nullptr;
     std::array<QTabWidget*, 6> fPageControls{};

@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         saved &= Save(&form, target, QStringLiteral("TForm1-page%1").arg(page));
     }
-    for (const char* name : {"TForm3", "TForm5"})
+    for (const char* name : {"TForm3", "TForm4", "TForm5", "TForm7"})
         saved &= Save(form.findChild<QWidget*>(QLatin1String(name)), target, QLatin1String(name));
     return saved ? 0 : 1;
 }
