@@ -18,16 +18,32 @@ void ResetAttributes(const std::string& aPath) {
         ::chmod(aPath.c_str(), (info.st_mode & 07777) | S_IWUSR);
 }
 
-void Scan(const std::filesystem::path& aFolder, std::vector<std::string>& aFiles) {
-    std::error_code error;
-    for (std::filesystem::directory_iterator entry(aFolder, error), end; !error && entry != end;
-         entry.increment(error)) {
-        if (entry->is_directory(error) && !entry->is_symlink(error))
-            Scan(entry->path(), aFiles);
-        else
-            aFiles.push_back(entry->path().string());
+// Depth-first walk that reports each file found and stops as soon as it is cancelled.
+class TFolderScan {
+public:
+    explicit TFolderScan(const TAddProgress& aProgress) : fProgress(aProgress) {}
+
+    bool Scan(const std::filesystem::path& aFolder) {
+        std::error_code error;
+        for (std::filesystem::directory_iterator entry(aFolder, error), end; !error && entry != end;
+             entry.increment(error)) {
+            if (entry->is_directory(error) && !entry->is_symlink(error)) {
+                if (!Scan(entry->path()))
+                    return false;
+                continue;
+            }
+            Files.push_back(entry->path().string());
+            if (fProgress && !fProgress(Files.size(), 0))
+                return false;
+        }
+        return true;
     }
-}
+
+    std::vector<std::string> Files;
+
+private:
+    const TAddProgress& fProgress;
+};
 
 std::string WindowsRelative(const std::string& aPath, const std::string& aFolder) {
     std::string relative = aPath.substr(aFolder.size() + 1);
@@ -43,9 +59,15 @@ std::string AddFilesDestination(int aFolder, const std::string& aSubfolder) {
 }
 
 TAddFilesResult AppendMeasuredFiles(TProject& aProject, const std::vector<std::string>& aPaths,
-                                    const std::function<std::string(const std::string&)>& anInstallToFor) {
+                                    const std::function<std::string(const std::string&)>& anInstallToFor,
+                                    const TAddProgress& aProgress) {
     TAddFilesResult result;
+    const size_t firstRow = aProject.Files.size();
     for (const std::string& path : aPaths) {
+        if (aProgress && !aProgress(result.Added, aPaths.size())) {
+            aProject.Files.resize(firstRow);
+            return TAddFilesResult{0, std::nullopt, true};
+        }
         ResetAttributes(path);
         const auto size = MeasureSourceFile(path);
         if (!size) {
@@ -65,20 +87,28 @@ TAddFilesResult AddFiles(TProject& aProject, const std::vector<std::string>& aPa
         aProject, aPaths, [&](const std::string& aPath) { return aDestination + "\\" + FileNameOf(aPath); });
 }
 
-std::vector<std::string> ScanFolder(const std::string& aFolder) {
-    std::vector<std::string> files;
-    Scan(aFolder, files);
-    return files;
+std::optional<std::vector<std::string>> ScanFolder(const std::string& aFolder,
+                                                   const TAddProgress& aProgress) {
+    TFolderScan scan(aProgress);
+    if (!scan.Scan(aFolder))
+        return std::nullopt;
+    return std::move(scan.Files);
 }
 
-TAddFilesResult AddFolder(TProject& aProject, const std::string& aFolder) {
-    std::string folder = aFolder;
-    if (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    const std::string prefix = folder == "/" ? "" : folder;
-    return AppendMeasuredFiles(aProject, ScanFolder(folder), [&](const std::string& aPath) {
-        return std::string(kInstallPathToken) + "\\" + WindowsRelative(aPath, prefix);
-    });
+std::string FolderInstallTo(const std::string& aFolder, const std::string& aPath) {
+    std::string prefix = aFolder;
+    if (!prefix.empty() && prefix.back() == '/')
+        prefix.pop_back();
+    return std::string(kInstallPathToken) + "\\" + WindowsRelative(aPath, prefix);
+}
+
+TAddFilesResult AddFolder(TProject& aProject, const std::string& aFolder, const TAddProgress& aProgress) {
+    const std::optional<std::vector<std::string>> files = ScanFolder(aFolder, aProgress);
+    if (!files)
+        return TAddFilesResult{0, std::nullopt, true};
+    return AppendMeasuredFiles(
+        aProject, *files, [&](const std::string& aPath) { return FolderInstallTo(aFolder, aPath); },
+        aProgress);
 }
 
 TFileRowEdit EditValuesOf(const TFileEntry& aRow) {

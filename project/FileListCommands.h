@@ -15,26 +15,37 @@ inline constexpr std::array<const char*, 8> kAddFilesFolders = {
     "%Install Path%", "%Program Files%", "%Windows%",      "%System%",
     "%Temp%",         "%Fonts%",         "%My Documents%", "%Current Disk%"};
 
-// What an add operation did: rows appended, and the file that stopped it, if one did.
+// What an add operation did: rows appended, and the file that stopped it, if one did. A cancelled
+// operation appends nothing.
 struct TAddFilesResult {
     size_t Added = 0;
     std::optional<std::string> DeniedPath;
+    bool Cancelled = false;
 };
+
+// Told how far a long add operation is: files done so far and the total, 0 while the total is
+// still unknown (the folder is being scanned). Answers false to cancel the operation.
+using TAddProgress = std::function<bool(size_t aDone, size_t aTotal)>;
 
 // The target folder of Add files: the chosen base folder, then "\" and the subfolder when given.
 std::string AddFilesDestination(int aFolder, const std::string& aSubfolder);
 // Measures each file in order and appends its row ("Overwrite", "Yes", "No"); stops at the first
 // file that cannot be opened for reading and writing. The caller refreshes the file list.
 TAddFilesResult AppendMeasuredFiles(TProject& aProject, const std::vector<std::string>& aPaths,
-                                    const std::function<std::string(const std::string&)>& anInstallToFor);
+                                    const std::function<std::string(const std::string&)>& anInstallToFor,
+                                    const TAddProgress& aProgress = {});
 // Add files: every chosen file below aDestination.
 TAddFilesResult AddFiles(TProject& aProject, const std::vector<std::string>& aPaths,
                          const std::string& aDestination);
 // Every file below a folder, depth first in the order the file system lists them. Links to
-// folders are not followed, so a link loop cannot recurse for ever.
-std::vector<std::string> ScanFolder(const std::string& aFolder);
+// folders are not followed, so a link loop cannot recurse for ever. Nothing when cancelled.
+std::optional<std::vector<std::string>> ScanFolder(const std::string& aFolder,
+                                                   const TAddProgress& aProgress = {});
+// The "Install to" of a file found by Add folder: "%Install Path%\" and its path inside the
+// chosen folder; a chosen root ("/") leaves the whole path.
+std::string FolderInstallTo(const std::string& aFolder, const std::string& aPath);
 // Add folder: every file below the folder, "%Install Path%\" and its path inside the folder.
-TAddFilesResult AddFolder(TProject& aProject, const std::string& aFolder);
+TAddFilesResult AddFolder(TProject& aProject, const std::string& aFolder, const TAddProgress& aProgress = {});
 
 // The Edit Current Item dialog's choices for a row, decided by first letters.
 struct TFileRowEdit {

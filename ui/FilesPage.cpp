@@ -7,6 +7,7 @@
 #include "ui/EditItemForm.h"
 #include "ui/EntryPageParts.h"
 #include "ui/ListViewRows.h"
+#include "ui/LongOperation.h"
 #include "ui/PageMessages.h"
 
 #include <QAction>
@@ -211,9 +212,28 @@ void TFilesPage::Button7Click() {
     const std::optional<std::string> folder = ChooseFolder();
     if (!folder)
         return;
-    ShowDeniedFile(AddFolder(fProject, *folder).DeniedPath);
+    const TAddFilesResult result = AddFolderWithProgress(*folder);
+    if (result.Cancelled)
+        return;
+    ShowDeniedFile(result.DeniedPath);
     fProject.RefreshFileList();
     emit ModelChanged();
+}
+
+TAddFilesResult TFilesPage::AddFolderWithProgress(const std::string& aFolder) {
+    TLongOperation operation;
+    connect(&operation, &TLongOperation::StatusChanged, this, &TFilesPage::StatusChanged);
+    const TAddFilesResult result = AddFolder(fProject, aFolder, [&](size_t aDone, size_t aTotal) {
+        return operation.Report([&] {
+            return aTotal == 0
+                       ? QStringLiteral("Adding folder: %1 files found. Press Esc to cancel.").arg(aDone)
+                       : QStringLiteral("Adding folder: %1 of %2 files measured. Press Esc to cancel.")
+                             .arg(aDone)
+                             .arg(aTotal);
+        });
+    });
+    emit StatusChanged(QString());
+    return result;
 }
 
 void TFilesPage::Button8Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "project/FileListCommands.h"
 #include "project/Project.h"
 #include "project/Prompter.h"
 
@@ -51,6 +52,8 @@ protected:
 signals:
     // The project changed in a way other pages show.
     void ModelChanged();
+    // A long operation's progress for the status bar; empty when it is over.
+    void StatusChanged(const QString& aText);
 
 private:
     void CreateButtons();
@@ -58,6 +61,7 @@ private:
     QWidget* CreateInstallPath();
     QWidget* CreateTotals();
     std::optional<std::string> BrowseForFolder();
+    TAddFilesResult AddFolderWithProgress(const std::string& aFolder);
     void ShowDeniedFile(const std::optional<std::string>& aPath);
 
     TProject& fProject;

@@ -13,6 +13,7 @@
 #include "ui/WindowSettings.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeWidget>
@@ -62,6 +63,7 @@ void TForm1::CreateEditorPages() {
     PlacePage(4, fShortcutsPage);
     PlacePage(5, fRegistryPage);
     connect(fFilesPage, &TFilesPage::ModelChanged, this, &TForm1::ShowPages);
+    connect(fFilesPage, &TFilesPage::StatusChanged, this, &TForm1::ShowStatus);
 }
 
 void TForm1::PlacePage(int aNumber, QWidget* aPage) {
@@ -75,6 +77,10 @@ void TForm1::ShowPages() {
     fFilesPage->ShowModel();
     fShortcutsPage->ShowModel();
     fRegistryPage->ShowModel();
+}
+
+void TForm1::ShowStatus(const QString& aText) {
+    fStatusBar1Panel->setText(aText.isEmpty() ? QStringLiteral("For Help, press F1") : aText);
 }
 
 void TForm1::UpdateTitle() {

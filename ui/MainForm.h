@@ -8,6 +8,7 @@
 #include <array>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QSplitter;
 class QTabWidget;
@@ -73,6 +74,8 @@ private:
     void PlacePage(int aNumber, QWidget* aPage);
     // Shows the project in every editor page, as a change on one page may show on another.
     void ShowPages();
+    // A long operation's progress in the status bar; an empty text brings back the help hint.
+    void ShowStatus(const QString& aText);
     QAction* AddAction(QMenu* aMenu, const char* aName, const QString& aText, void (TForm1::*aHandler)());
 
     void FormShow();
@@ -92,6 +95,7 @@ private:
     TFilesPage* fFilesPage = nullptr;
     TShortcutsPage* fShortcutsPage = nullptr;
     TRegistryPage* fRegistryPage = nullptr;
+    QLabel* fStatusBar1Panel = nullptr;
     QTreeWidget* fTreeView1 = nullptr;
     QSplitter* fSplitter1 = nullptr;
     std::array<QTabWidget*, 6> fPageControls{};

@@ -136,9 +136,10 @@ void TForm1::CreateStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
-    auto* panel = new QLabel(QStringLiteral("For Help, press F1"), bar);
-    panel->setObjectName(QStringLiteral("StatusBar1Panel"));
-    bar->addWidget(panel, 1);
+    fStatusBar1Panel = new QLabel(bar);
+    fStatusBar1Panel->setObjectName(QStringLiteral("StatusBar1Panel"));
+    bar->addWidget(fStatusBar1Panel, 1);
+    ShowStatus(QString());
 }
 
 void TForm1::CreateTree(QSplitter* aSplitter) {

@@ -85,9 +85,46 @@ TEST_F(FileListCommandsTest, AddFolderKeepsTheInnerStructureDepthFirst) {
 TEST_F(FileListCommandsTest, ALinkLoopIsNotFollowed) {
     temp.WriteFile("loop/a.txt", "a");
     std::filesystem::create_directory_symlink(temp.Path("loop"), temp.Path("loop/again"));
-    const std::vector<std::string> files = ScanFolder(temp.Path("loop"));
-    EXPECT_EQ(files.size(), 2u); // the file, and the link listed as an entry of its own
+    const std::optional<std::vector<std::string>> files = ScanFolder(temp.Path("loop"));
+    ASSERT_TRUE(files);
+    EXPECT_EQ(files->size(), 2u); // the file, and the link listed as an entry of its own
     EXPECT_EQ(AddFolder(project, temp.Path("loop")).DeniedPath, temp.Path("loop/again"));
+}
+
+TEST(FolderInstallToTest, KeepsThePathInsideTheChosenFolder) {
+    EXPECT_EQ(FolderInstallTo("/data/pick", "/data/pick/sub/b.txt"), "%Install Path%\\sub\\b.txt");
+    EXPECT_EQ(FolderInstallTo("/data/pick/", "/data/pick/a.txt"), "%Install Path%\\a.txt");
+    // A root keeps everything below it, without an empty first part.
+    EXPECT_EQ(FolderInstallTo("/", "/etc/hosts"), "%Install Path%\\etc\\hosts");
+}
+
+TEST_F(FileListCommandsTest, AddFolderReportsTheScanThenTheMeasuring) {
+    for (const char* name : {"tree/a", "tree/b", "tree/sub/c"})
+        temp.WriteFile(name, "x");
+    std::vector<std::pair<size_t, size_t>> calls;
+    const TAddFilesResult result = AddFolder(project, temp.Path("tree"), [&](size_t aDone, size_t aTotal) {
+        calls.emplace_back(aDone, aTotal);
+        return true;
+    });
+    EXPECT_EQ(result.Added, 3u);
+    EXPECT_FALSE(result.Cancelled);
+    using Calls = std::vector<std::pair<size_t, size_t>>;
+    EXPECT_EQ(calls, (Calls{{1, 0}, {2, 0}, {3, 0}, {0, 3}, {1, 3}, {2, 3}}));
+}
+
+TEST_F(FileListCommandsTest, CancellingAddFolderAddsNothing) {
+    project.Files.push_back(TFileEntry{"/kept", "1", "%Install Path%\\kept"});
+    for (const char* name : {"tree/a", "tree/b", "tree/c"})
+        temp.WriteFile(name, "x");
+    for (const size_t stopAt : {size_t{2}, size_t{5}}) { // while scanning, then while measuring
+        size_t callsSoFar = 0;
+        const TAddFilesResult result =
+            AddFolder(project, temp.Path("tree"), [&](size_t, size_t) { return ++callsSoFar < stopAt; });
+        EXPECT_TRUE(result.Cancelled) << stopAt;
+        EXPECT_EQ(result.Added, 0u) << stopAt;
+        ASSERT_EQ(project.Files.size(), 1u) << stopAt;
+        EXPECT_EQ(project.Files[0].SourcePath, "/kept");
+    }
 }
 
 TEST_F(FileListCommandsTest, EditReadsFirstLettersAndWritesTheChoices) {

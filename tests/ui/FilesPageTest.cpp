@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -105,6 +106,38 @@ TEST_F(FilesPageTest, AddFolderKeepsInnerFoldersBelowTheInstallPath) {
     Click("Button7");
     EXPECT_EQ(Column("ListView1", 0), sources);
     EXPECT_TRUE(fPrompter.Shown.empty());
+}
+
+TEST_F(FilesPageTest, AddFolderShowsProgressAndEscapeCancelsIt) {
+    for (const char* name : {"tree/a.txt", "tree/sub/b.txt"})
+        fFolder.WriteFile(name, "x");
+    AddNewFiles({"kept.txt"});
+    Choose("ComboBox3", 0);
+    auto* status = Find<QLabel>("StatusBar1Panel");
+    QStringList shown;
+    QObject::connect(fFilesPage, &TFilesPage::StatusChanged, [&](const QString& aText) {
+        shown << aText;
+        EXPECT_EQ(status->text(), aText.isEmpty() ? "For Help, press F1" : aText);
+    });
+    fFilesPage->ChooseFolder = [this] {
+        // Pressed while the folder is being read: the operation sees it at its first report.
+        QCoreApplication::postEvent(fForm.get(),
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        return fFolder.Path("tree");
+    };
+    Click("Button7");
+    EXPECT_EQ(shown, QStringList({"Adding folder: 1 files found. Press Esc to cancel.", ""}));
+    EXPECT_EQ(Column("ListView1", 0).size(), 1);
+    EXPECT_EQ(Find<QComboBox>("ComboBox3")->currentIndex(), 0); // no refresh after a cancel
+    EXPECT_TRUE(fPrompter.Shown.empty());
+
+    shown.clear();
+    fFilesPage->ChooseFolder = [this] { return fFolder.Path("tree"); };
+    Click("Button7");
+    EXPECT_EQ(Column("ListView1", 0).size(), 3);
+    ASSERT_FALSE(shown.empty());
+    EXPECT_EQ(shown.back(), "");
+    EXPECT_EQ(status->text(), "For Help, press F1");
 }
 
 TEST_F(FilesPageTest, AFileThatCannotBeOpenedStopsAddFilesThere) {
