@@ -54,25 +54,33 @@ bool IsRtf(std::string_view aText) {
     return aText.starts_with("{\\rtf");
 }
 
-std::string PlainTextToRtf(std::string_view aText) {
-    std::string rtf(kHeader);
+std::string EscapeRtfText(std::string_view aText) {
+    std::string rtf;
     size_t pos = 0;
     while (pos < aText.size()) {
-        const char c = aText[pos];
-        if (c == '\r' || c == '\n') {
-            pos += (c == '\r' && pos + 1 < aText.size() && aText[pos + 1] == '\n') ? 2 : 1;
-            rtf += "\\par\r\n";
-            continue;
-        }
         if (const auto code = DecodeUtf8(aText, pos)) {
             rtf += Escaped(*code);
         } else {
-            rtf += Hex(static_cast<uint8_t>(c));
+            rtf += Hex(static_cast<uint8_t>(aText[pos]));
             ++pos;
         }
     }
-    if (!aText.empty() && aText.back() != '\n' && aText.back() != '\r')
+    return rtf;
+}
+
+std::string PlainTextToRtf(std::string_view aText) {
+    std::string rtf(kHeader);
+    size_t lineStart = 0;
+    while (lineStart < aText.size()) {
+        size_t lineEnd = aText.find_first_of("\r\n", lineStart);
+        if (lineEnd == std::string_view::npos)
+            lineEnd = aText.size();
+        rtf += EscapeRtfText(aText.substr(lineStart, lineEnd - lineStart));
         rtf += "\\par\r\n";
+        lineStart = lineEnd;
+        if (lineStart < aText.size())
+            lineStart += aText.compare(lineStart, 2, "\r\n") == 0 ? 2 : 1;
+    }
     rtf += "}\r\n";
     return rtf;
 }

@@ -1,18 +1,14 @@
 #include "project/ProjectDocument.h"
 
 #include "project/HostPaths.h"
+#include "project/PathParts.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
 
 namespace kf {
 
 std::string ProjectFileNameFor(const std::string& aChosenName) {
-    const size_t folderEnd = aChosenName.find_last_of("\\:/");
-    const size_t dot = aChosenName.find_last_of('.');
-    const bool hasExtension = dot != std::string::npos && (folderEnd == std::string::npos || dot > folderEnd);
-    if (hasExtension && aChosenName.substr(dot) == kProjectExtension)
-        return aChosenName;
-    return aChosenName + kProjectExtension;
+    return WithExactExtension(aChosenName, kProjectExtension);
 }
 
 TProjectDocument::TProjectDocument(TProject& aProject, Prompter& aPrompter)

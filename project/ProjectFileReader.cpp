@@ -1,11 +1,10 @@
 #include "project/ProjectFileReader.h"
 
+#include "project/Exception.h"
 #include "project/FieldSplit.h"
 #include "project/IniProfile.h"
 #include "project/SourceFile.h"
-
-#include <fstream>
-#include <iterator>
+#include "project/WholeFile.h"
 
 namespace kf {
 
@@ -19,12 +18,10 @@ int PositionOrNone(int aValue, int aCount) {
 
 // Loads a licence or readme text; a file that cannot be read leaves the text as it was.
 void LoadText(std::string& aText, const std::string& aPath) {
-    std::ifstream file(aPath, std::ios::binary);
-    if (!file)
-        return;
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (!file.bad())
-        aText = std::move(bytes);
+    try {
+        aText = ReadWholeFile(aPath);
+    } catch (const Exception&) {
+    }
 }
 
 void ReadSettings(TProject& aProject, const TIniProfile& anIni) {

@@ -7,9 +7,12 @@
 #include "ui/EditItemForm.h"
 #include "ui/ErrorReport.h"
 #include "ui/FilesPage.h"
+#include "ui/FinishPage.h"
+#include "ui/GeneralPage.h"
 #include "ui/RegistryPage.h"
 #include "ui/ShellCommands.h"
 #include "ui/ShortcutsPage.h"
+#include "ui/TextPage.h"
 #include "ui/WindowSettings.h"
 
 #include <QCloseEvent>
@@ -59,24 +62,35 @@ void TForm1::CreateEditorPages() {
     fFilesPage = new TFilesPage(fProject, fPrompter, *fForm4, *fForm7);
     fShortcutsPage = new TShortcutsPage(fProject, fPrompter);
     fRegistryPage = new TRegistryPage(fProject, fPrompter);
+    fGeneralPage = new TGeneralPage(fProject);
+    fTextPage = new TTextPage(fProject, fPrompter, this);
+    fFinishPage = new TFinishPage(fProject);
+    PlacePage(1, fGeneralPage);
+    PlacePage(2, fTextPage->LicenseTab(), 0);
+    PlacePage(2, fTextPage->ReadmeTab(), 1);
     PlacePage(3, fFilesPage);
     PlacePage(4, fShortcutsPage);
     PlacePage(5, fRegistryPage);
+    PlacePage(6, fFinishPage);
     connect(fFilesPage, &TFilesPage::ModelChanged, this, &TForm1::ShowPages);
+    connect(fGeneralPage, &TGeneralPage::ModelChanged, this, &TForm1::ShowPages);
     connect(fFilesPage, &TFilesPage::StatusChanged, this, &TForm1::ShowStatus);
 }
 
-void TForm1::PlacePage(int aNumber, QWidget* aPage) {
-    QWidget* tab = fPageControls[static_cast<size_t>(aNumber - 1)]->widget(0);
+void TForm1::PlacePage(int aNumber, QWidget* aPage, int aTab) {
+    QWidget* tab = fPageControls[static_cast<size_t>(aNumber - 1)]->widget(aTab);
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(aPage);
 }
 
 void TForm1::ShowPages() {
+    fGeneralPage->ShowModel();
+    fTextPage->ShowModel();
     fFilesPage->ShowModel();
     fShortcutsPage->ShowModel();
     fRegistryPage->ShowModel();
+    fFinishPage->ShowModel();
 }
 
 void TForm1::ShowStatus(const QString& aText) {

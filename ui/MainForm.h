@@ -17,12 +17,15 @@ class QTreeWidget;
 namespace kf {
 
 class TFilesPage;
+class TFinishPage;
 class TForm3;
 class TForm4;
 class TForm5;
 class TForm7;
+class TGeneralPage;
 class TRegistryPage;
 class TShortcutsPage;
+class TTextPage;
 
 // The main window: owns the one project and reaches every command from its menu and toolbar.
 class TForm1 : public QMainWindow {
@@ -71,7 +74,7 @@ private:
     void CreatePageArea();
     void CreateTree(QSplitter* aSplitter);
     void CreateEditorPages();
-    void PlacePage(int aNumber, QWidget* aPage);
+    void PlacePage(int aNumber, QWidget* aPage, int aTab = 0);
     // Shows the project in every editor page, as a change on one page may show on another.
     void ShowPages();
     // A long operation's progress in the status bar; an empty text brings back the help hint.
@@ -92,9 +95,12 @@ private:
     TForm4* fForm4 = nullptr;
     TForm5* fForm5 = nullptr;
     TForm7* fForm7 = nullptr;
+    TGeneralPage* fGeneralPage = nullptr;
+    TTextPage* fTextPage = nullptr;
     TFilesPage* fFilesPage = nullptr;
     TShortcutsPage* fShortcutsPage = nullptr;
     TRegistryPage* fRegistryPage = nullptr;
+    TFinishPage* fFinishPage = nullptr;
     QLabel* fStatusBar1Panel = nullptr;
     QTreeWidget* fTreeView1 = nullptr;
     QSplitter* fSplitter1 = nullptr;

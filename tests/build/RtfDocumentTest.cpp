@@ -42,3 +42,9 @@ TEST(RtfDocument, AnEmptyTextIsStillADocument) {
     EXPECT_EQ(Body(rtf), "");
     EXPECT_EQ(rtf.substr(rtf.size() - 3), "}\r\n");
 }
+
+TEST(RtfDocument, EscapesTextWithoutTouchingLineBreaks) {
+    EXPECT_EQ(EscapeRtfText("a\\b {c}\td \u00E9\u0416"), "a\\\\b \\{c\\}\\tab d \\'e9\\u1046?");
+    EXPECT_EQ(EscapeRtfText("one\ntwo"), "one\ntwo");
+    EXPECT_EQ(EscapeRtfText(""), "");
+}
