@@ -2,9 +2,11 @@
 # Builds one corpus project (Windows PE files, text, already-compressed files; over 50 MB and 1,000
 # files) at each compression level with kelpforge-cli and prints wall time, peak memory and setup size,
 # beside makensis (zlib, and /SOLID lzma) and gzip -9 per file on the same files. Prints figures only.
+#
+# Usage: bench/build-bench.sh [build folder]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-cli=$PWD/out/release/bin/kelpforge-cli
+cli=$PWD/${1:-out/release}/bin/kelpforge-cli
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 corpus=$work/corpus
@@ -41,12 +43,14 @@ project=$work/corpus.kfp
     done < <(find "$corpus" -type f | sort)
 } > "$project.template"
 
-measure() { # label, command...: prints seconds, peak MB and output size
+declare -A results
+measure() { # label, output, command...: prints seconds, peak MB and output size
     local label=$1 output=$2; shift 2
     rm -f "$output"
     /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1 || { printf '%-28s failed\n' "$label"; return; }
     read -r seconds kilobytes < "$work/time"
     size=$(du -sb "$output" | cut -f1)
+    results[$label]="$seconds $size"
     printf '%-28s %8.2f s %8.1f MB peak %10.1f MB  (%.3f of input)\n' "$label" "$seconds" \
         "$(echo "$kilobytes / 1024" | bc -l)" "$(echo "$size / 1048576" | bc -l)" "$(echo "$size / $bytes" | bc -l)"
 }
@@ -74,3 +78,14 @@ SectionEnd
 NSI
     measure "makensis $compressor" "$work/nsis.exe" makensis -V1 "$work/bench.nsi"
 done
+
+# The targets' terms: the Normal setup against gzip -9 per file (size) and makensis zlib (time).
+read -r normal_seconds normal_size <<< "${results["kelpforge Normal (MSZIP)"]:-0 0}"
+read -r _ gzip_size <<< "${results["gzip -9 per file"]:-0 0}"
+read -r zlib_seconds _ <<< "${results["makensis zlib"]:-0 0}"
+if [ "$normal_size" -gt 0 ] && [ "$gzip_size" -gt 0 ]; then
+    printf '\nNormal size / gzip -9 per file: %.4f\n' "$(echo "$normal_size / $gzip_size" | bc -l)"
+fi
+if [ "$(echo "$normal_seconds > 0 && $zlib_seconds > 0" | bc)" -eq 1 ]; then
+    printf 'Normal time / makensis zlib time: %.2f\n' "$(echo "$normal_seconds / $zlib_seconds" | bc -l)"
+fi

@@ -1,5 +1,5 @@
 // Packs a list of files into one cabinet through libkfcabinet's FCI and prints the time it took.
-// Usage: cabinet_bench <none|mszip> <output.cab> <file list>   (one path per line)
+// Usage: cabinet_bench <none|mszip|lzx:15..21> <output.cab> <file list>   (one path per line)
 #include "fci.h"
 
 #include <cerrno>
@@ -97,10 +97,12 @@ BOOL DIAMONDAPI NextCabinet(PCCAB, ULONG, void*) {
 
 int main(int argc, char** argv) {
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <none|mszip> <output.cab> <file list>\n", argv[0]);
+        std::fprintf(stderr, "usage: %s <none|mszip|lzx:15..21> <output.cab> <file list>\n", argv[0]);
         return 2;
     }
-    const TCOMP type = std::strcmp(argv[1], "mszip") == 0 ? tcompTYPE_MSZIP : tcompTYPE_NONE;
+    TCOMP type = std::strcmp(argv[1], "mszip") == 0 ? tcompTYPE_MSZIP : tcompTYPE_NONE;
+    if (std::strncmp(argv[1], "lzx:", 4) == 0)
+        type = TCOMPfromLZXWindow(std::atoi(argv[1] + 4));
     std::vector<std::string> files;
     std::ifstream list(argv[3]);
     for (std::string line; std::getline(list, line);)

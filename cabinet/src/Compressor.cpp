@@ -1,5 +1,7 @@
 #include "Compressor.h"
 
+#include "LzxCompressor.h"
+#include "LzxFormat.h"
 #include "MszipCompressor.h"
 
 namespace kf::cab {
@@ -16,10 +18,29 @@ public:
     }
 };
 
+uint32_t LzxLevel(TCOMP aType) {
+    return (aType & tcompMASK_LZX_WINDOW) >> tcompSHIFT_LZX_WINDOW;
+}
+
+bool IsSupportedLzx(TCOMP aType) {
+    const uint32_t level = LzxLevel(aType);
+    return (aType & ~(tcompMASK_TYPE | tcompMASK_LZX_WINDOW)) == 0 &&
+           (aType & tcompMASK_TYPE) == tcompTYPE_LZX && level >= lzx::kMinLevel && level <= lzx::kMaxLevel;
+}
+
+BlockCompressor* CreateLzx(TCOMP aType, const Heap& aHeap) {
+    auto* lzx = aHeap.create<LzxCompressor>(aHeap, LzxLevel(aType));
+    if (lzx != nullptr && !lzx->initialise()) {
+        aHeap.destroy(lzx);
+        lzx = nullptr;
+    }
+    return lzx;
+}
+
 } // namespace
 
 bool IsSupportedCompression(TCOMP aType) {
-    return aType == tcompTYPE_NONE || aType == tcompTYPE_MSZIP;
+    return aType == tcompTYPE_NONE || aType == tcompTYPE_MSZIP || IsSupportedLzx(aType);
 }
 
 BlockCompressor* CreateCompressor(TCOMP aType, const Heap& aHeap, CompressorStatus& aStatus) {
@@ -29,6 +50,12 @@ BlockCompressor* CreateCompressor(TCOMP aType, const Heap& aHeap, CompressorStat
         if (store != nullptr)
             aStatus = CompressorStatus::Ready;
         return store;
+    }
+    if (IsSupportedLzx(aType)) {
+        BlockCompressor* lzx = CreateLzx(aType, aHeap);
+        if (lzx != nullptr)
+            aStatus = CompressorStatus::Ready;
+        return lzx;
     }
     if (aType != tcompTYPE_MSZIP) {
         aStatus = CompressorStatus::UnknownType;

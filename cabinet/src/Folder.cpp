@@ -35,6 +35,11 @@ bool Folder::compress(uint32_t aLength, std::span<const uint8_t>& aResult) {
                                  std::span<const uint8_t>(fBuffer.data(), aLength), aResult);
 }
 
+bool Folder::compressLastAgain(uint32_t aLength, std::span<const uint8_t>& aResult) {
+    return fCompressor->compressLastAgain(std::span<const uint8_t>(fHistory.data(), fHistorySize),
+                                          std::span<const uint8_t>(fBuffer.data(), aLength), aResult);
+}
+
 void Folder::advance() {
     fBuffer.swap(fHistory);
     fHistorySize = fFill;
@@ -49,6 +54,7 @@ void Folder::restartAt(uint32_t aLength) {
     for (uint32_t i = 0; i < fEntries.size(); ++i)
         fEntries[i].start -= origin;
     fBlockStart = fHistorySize = 0;
+    fCompressor->restart();
     introduced = completeEnd = compressedSize = 0;
     inCabinet = continued = closing = false;
     ++serial;

@@ -40,6 +40,8 @@ public:
     uint32_t fill() const { return fFill; }
     uint32_t blockStart() const { return fBlockStart; }
     bool compress(uint32_t aLength, std::span<const uint8_t>& aResult);
+    // The block just compressed again, cut to aLength bytes, to end the folder.
+    bool compressLastAgain(uint32_t aLength, std::span<const uint8_t>& aResult);
     void advance();
     void restartAt(uint32_t aLength);
 

@@ -131,7 +131,7 @@ bool FciWriter::cutFolder(const Block& aBlock) {
         last.length = length;
         last.last = true;
         last.cut = true;
-        if (!fFolder.compress(length, last.payload))
+        if (!fFolder.compressLastAgain(length, last.payload))
             return fHost.failure().set(FCIERR_MCI_FAIL);
         if (!place(last) ||
             !fHost.reportStatus(statusFile, static_cast<uint32_t>(last.payload.size()), length))

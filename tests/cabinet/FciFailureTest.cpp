@@ -135,8 +135,9 @@ TEST_F(FciLimits, StoredNamesMustHaveOneTo255Characters) {
     EXPECT_EQ(cabinet.files[0].name, std::string(255, 'n'));
 }
 
-TEST_F(FciLimits, LzxAndQuantumAreRefusedNotStored) {
-    for (TCOMP type : {TCOMP(tcompTYPE_LZX | (21 << 8)), TCOMP(tcompTYPE_LZX | (15 << 8)),
+TEST_F(FciLimits, LzxOutsideItsWindowsAndQuantumAreRefusedNotStored) {
+    for (TCOMP type : {TCOMP(tcompTYPE_LZX | (14 << 8)), TCOMP(tcompTYPE_LZX | (22 << 8)),
+                       TCOMP(tcompTYPE_LZX), TCOMP(tcompTYPE_LZX | (21 << 8) | 0x2000),
                        TCOMP(tcompTYPE_QUANTUM), TCOMP(0x0004), TCOMP(tcompTYPE_MSZIP | 0x0100)}) {
         FciClient client(scratch / ("out" + std::to_string(type)));
         ASSERT_TRUE(client.begin());

@@ -2,6 +2,7 @@
 // 7-Zip, gcab and Wine's cabinet.dll through a MinGW program, and this library's FDI; all must
 // restore the source bytes exactly. Also the other way round: gcab's cabinets through our FDI.
 #include "FdiClient.h"
+#include "ForeignReaders.h"
 #include "Scenario.h"
 
 #include <gtest/gtest.h>
@@ -11,58 +12,6 @@
 
 namespace kf::cabtest {
 namespace {
-
-struct Extraction {
-    std::string reader;
-    ToolResult tool;
-    Contents files;
-};
-
-std::string WindowsPath(const std::filesystem::path& aPath) {
-    std::string path = "Z:" + aPath.string();
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-ToolResult RunWine(const std::vector<std::string>& anArguments) {
-    std::vector<std::string> command = {KF_WINE_LOADER, KF_WINE_FDI_EXE};
-    command.insert(command.end(), anArguments.begin(), anArguments.end());
-    return RunTool(command, {}, {{"WINEPREFIX", KF_WINE_PREFIX}, {"WINEDEBUG", "-all"}, {"DISPLAY", ""}});
-}
-
-// Runs every reader on the set; gcab reads single cabinets only (it has no cabinet sets).
-std::vector<Extraction> ExtractEverywhere(const std::filesystem::path& aFolder,
-                                          const std::vector<std::string>& aSet,
-                                          const std::filesystem::path& aTarget) {
-    const std::string first = (aFolder / aSet[0]).string();
-    std::vector<Extraction> results;
-    const auto target = [&](const std::string& aReader) { return aTarget / aReader; };
-    results.push_back(
-        {"cabextract", RunTool({"cabextract", "-q", "-d", target("cabextract").string(), first}), {}});
-    results.push_back({"7z", RunTool({"7z", "x", "-y", "-o" + target("7z").string(), first}), {}});
-    if (aSet.size() == 1) {
-        std::filesystem::create_directories(target("gcab"));
-        results.push_back({"gcab", RunTool({"gcab", "-x", "-C", target("gcab").string(), first}), {}});
-    }
-    results.push_back({"wine", RunWine({WindowsPath(aFolder), aSet[0], WindowsPath(target("wine"))}), {}});
-    for (Extraction& extraction : results)
-        extraction.files = ReadTree(target(extraction.reader));
-    const FdiRun ours = ExtractWithFdi(aFolder, aSet[0]);
-    results.push_back(
-        {"kfcabinet", {ours.ok ? 0 : 1, "FDI error " + std::to_string(ours.erf.erfOper)}, ours.files});
-    return results;
-}
-
-void ExpectEveryReaderRestores(const std::filesystem::path& aFolder, const std::vector<std::string>& aSet,
-                               const Contents& anExpected, const std::filesystem::path& aTarget) {
-    for (const Extraction& extraction : ExtractEverywhere(aFolder, aSet, aTarget)) {
-        EXPECT_EQ(extraction.tool.status, 0) << extraction.reader << ": " << extraction.tool.output;
-        EXPECT_TRUE(extraction.files == anExpected)
-            << extraction.reader << ":" << Differences(anExpected, extraction.files);
-    }
-}
 
 class Readers : public testing::TestWithParam<TCOMP> {
 protected:
@@ -95,8 +44,10 @@ TEST_P(Readers, ManySmallFiles) {
     packAndCheck(sources);
 }
 
+// LZX takes stored data as the other folder: Wine's FDI shares one state between methods and
+// loses an LZX folder that follows an MSZIP one.
 TEST_P(Readers, SeveralFolders) {
-    const TCOMP other = GetParam() == tcompTYPE_MSZIP ? tcompTYPE_NONE : tcompTYPE_MSZIP;
+    const TCOMP other = GetParam() == tcompTYPE_NONE ? tcompTYPE_MSZIP : tcompTYPE_NONE;
     packAndCheck({{"a.txt", TextBytes(40000, 1), GetParam(), false, true},
                   {"b.bin", RandomBytes(33000, 2), GetParam()},
                   {"c.txt", TextBytes(70000, 3), other},
@@ -125,8 +76,8 @@ TEST_P(Readers, SetWithReserveAreasAndSmallFiles) {
     options.reserveHeader = 100;
     std::vector<Source> sources;
     for (int i = 0; i < 30; ++i)
-        sources.push_back(
-            {"m" + std::to_string(i), i % 3 == 0 ? RandomBytes(2500, i) : TextBytes(4000, i), GetParam()});
+        sources.push_back({std::string("m").append(std::to_string(i)),
+                           i % 3 == 0 ? RandomBytes(2500, i) : TextBytes(4000, i), GetParam()});
     FciClient client(scratch / "out");
     ASSERT_TRUE(client.pack(Materialise(scratch / "in", sources), options)) << client.erf.erfOper;
     ASSERT_GE(client.cabinets.size(), 3u);
@@ -152,10 +103,11 @@ TEST_P(Readers, ACorruptedByteIsReportedByEveryReader) {
         EXPECT_NE(extraction.tool.status, 0) << extraction.reader << " accepted a corrupted cabinet";
 }
 
-INSTANTIATE_TEST_SUITE_P(Compression, Readers, testing::Values(tcompTYPE_NONE, tcompTYPE_MSZIP),
+INSTANTIATE_TEST_SUITE_P(Compression, Readers,
+                         testing::Values(tcompTYPE_NONE, tcompTYPE_MSZIP, TCOMPfromLZXWindow(15),
+                                         TCOMPfromLZXWindow(21)),
                          [](const testing::TestParamInfo<TCOMP>& anInfo) {
-                             return anInfo.param == tcompTYPE_NONE ? std::string("None")
-                                                                   : std::string("Mszip");
+                             return CompressionName(anInfo.param);
                          });
 
 TEST(ForeignCabinets, GcabCabinetsReadThroughOurFdi) {

@@ -57,9 +57,12 @@ namespace {
 // The size limit that leaves `aRoom` bytes after one full block of random data in a first cabinet
 // that lists one member with a one-letter name: header 36, folder 8, member 16 + 2, block 8 +
 // payload, and the 512 bytes kept for the next cabinet's names. MSZIP stores random data in one
-// stored deflate block: 5 bytes of header and the "CK" signature.
+// stored deflate block: 5 bytes of header and the "CK" signature. LZX stores it in an uncompressed
+// block: the folder header bit and the block header padded to 32 bits, and the repeated offsets.
 TightSet Tight(TCOMP aType, uint32_t aFirstSize, uint32_t aSecondSize, uint32_t aRoom) {
-    const uint32_t payload = aType == tcompTYPE_NONE ? 32768 : 32768 + 5 + 2;
+    const uint32_t payload = aType == tcompTYPE_NONE    ? 32768
+                             : aType == tcompTYPE_MSZIP ? 32768 + 5 + 2
+                                                        : 32768 + 4 + 12;
     TightSet set;
     set.sources = {{"a", RandomBytes(aFirstSize, 51), aType}, {"b", RandomBytes(aSecondSize, 52), aType}};
     set.options.cabinetSize = 36 + 8 + 18 + 8 + payload + 512 + aRoom;

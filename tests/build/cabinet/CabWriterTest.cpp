@@ -248,16 +248,25 @@ TEST_F(CabWriterTest, AMissingSourceFileNamesTheSystemError) {
     writer.Close(false);
 }
 
-TEST_F(CabWriterTest, LzxIsRefusedUntilTheLibraryOffersIt) {
+// "Maximal" compression: LZX with the 2 MiB window, in a cabinet another reader extracts.
+TEST_F(CabWriterTest, LzxLevel21CabinetsExtract) {
+    writer.SetCompressionLzxLevel(21);
     writer.SetCompressionType(cctLzx);
-    writer.Open(temp.Path("l.cab"));
-    try {
-        writer.AddFile(Source("f", 10), "f", false);
-        writer.Close(true);
-        FAIL() << "LZX data was written by a library that cannot make it";
-    } catch (const EQvCabinet& error) {
-        EXPECT_EQ(error.ErrorCode, FCIERR_BAD_COMPR_TYPE);
-    }
+    const std::string a = Source("a.exe", 200000);
+    const std::string b = Source("b.txt", 33);
+    writer.Open(temp.Path("out/l.cab"));
+    writer.AddFile(a, "a.exe", false);
+    writer.AddFile(b, "b.txt", false);
+    writer.Close(true);
+    const std::string cabinet = ReadFile(temp.Path("out/l.cab"));
+    ASSERT_GT(cabinet.size(), 44u);
+    EXPECT_EQ(static_cast<uint8_t>(cabinet[42]) | (static_cast<uint8_t>(cabinet[43]) << 8), 0x1503)
+        << "the folder's compression code";
+    EXPECT_LT(cabinet.size(), 200000u / 4);
+    const auto files = Extract(temp.Path("out/l.cab"), temp.Path("x"));
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_TRUE(files.at("a.exe") == ReadFile(a));
+    EXPECT_TRUE(files.at("b.txt") == ReadFile(b));
 }
 
 TEST_F(CabWriterTest, ANameLongerThanACabinetFieldIsRefusedBeforeTheLibrarySeesIt) {

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kf::cab::deflate {
+
+// Code lengths of a complete prefix code for the frequencies, none longer than aLimit. The code
+// has at least two symbols even when fewer are used, since some decoders refuse a lone code.
+void BuildCodeLengths(const uint32_t* aFrequencies, unsigned aCount, unsigned aLimit, uint8_t* aLengths);
+
+// The canonical codes for the lengths, bit-reversed for a least-significant-bit-first writer.
+void BuildCodes(const uint8_t* aLengths, unsigned aCount, uint16_t* aCodes);
+
+} // namespace kf::cab::deflate

@@ -1,0 +1,126 @@
+#include "DeflateMatchFinder.h"
+
+#include "DeflateFormat.h"
+
+#include <algorithm>
+
+namespace kf::cab::deflate {
+
+namespace {
+
+constexpr unsigned kHash3Bits = 15;
+constexpr unsigned kHash4Bits = 16;
+// Positions are kept plus one in 16 bits, so that 0 means none and the tables stay small.
+constexpr uint16_t kNone = 0;
+constexpr uint32_t kMultiplier = 0x1E35A7BD;
+
+uint32_t Load32(const uint8_t* aBytes) {
+    return aBytes[0] | (aBytes[1] << 8) | (aBytes[2] << 16) | (static_cast<uint32_t>(aBytes[3]) << 24);
+}
+
+uint32_t Hash3(const uint8_t* aBytes) {
+    return ((aBytes[0] | (aBytes[1] << 8) | (aBytes[2] << 16)) * kMultiplier) >> (32 - kHash3Bits);
+}
+
+uint32_t Hash4(const uint8_t* aBytes) {
+    return (Load32(aBytes) * kMultiplier) >> (32 - kHash4Bits);
+}
+
+uint16_t Stored(int32_t aPosition) {
+    return static_cast<uint16_t>(aPosition + 1);
+}
+
+int32_t Position(uint16_t aStored) {
+    return static_cast<int32_t>(aStored) - 1;
+}
+
+} // namespace
+
+MatchFinder::MatchFinder(const Heap& aHeap) : fHead3(aHeap), fHead4(aHeap), fChildren(aHeap) {}
+
+bool MatchFinder::allocate() {
+    return fHead3.allocate(1u << kHash3Bits) && fHead4.allocate(1u << kHash4Bits) &&
+           fChildren.allocate(2 * kCapacity);
+}
+
+void MatchFinder::reset(const uint8_t* aWindow, uint32_t anEnd, unsigned aNiceLength, unsigned aSearchDepth,
+                        unsigned aSkipDepth) {
+    fWindow = aWindow;
+    fEnd = anEnd;
+    fNiceLength = aNiceLength;
+    fSearchDepth = aSearchDepth;
+    fSkipDepth = aSkipDepth;
+    std::fill(fHead3.data(), fHead3.data() + fHead3.size(), kNone);
+    std::fill(fHead4.data(), fHead4.data() + fHead4.size(), kNone);
+}
+
+// The tree of a hash bucket is ordered by the strings that follow each position. The new position
+// becomes the root; the old nodes are split into its smaller and greater subtrees on the way down.
+// Every node between the nearest smaller and greater one shares their common prefix with the new
+// string, so comparisons start after it. Nodes beyond the depth or out of reach are cut off.
+template <bool kCollect> uint32_t MatchFinder::advance(uint32_t aPosition, Match* aMatches) {
+    const uint32_t available = fEnd - aPosition;
+    if (available < 4)
+        return 0;
+    const uint32_t limit = std::min(available, kMaxMatch);
+    const uint32_t nice = std::min(limit, fNiceLength);
+    const int32_t lowest = aPosition > kWindowSize ? static_cast<int32_t>(aPosition - kWindowSize) : 0;
+    const uint8_t* current = fWindow + aPosition;
+    uint32_t count = 0;
+    uint32_t best = kMinMatch - 1;
+
+    const uint32_t hash3 = Hash3(current);
+    const int32_t near = Position(fHead3[hash3]);
+    fHead3[hash3] = Stored(static_cast<int32_t>(aPosition));
+    if (kCollect && near >= lowest) {
+        const uint32_t length = ExtendMatch(fWindow + near, current, 0, limit);
+        if (length >= kMinMatch) {
+            aMatches[count++] = {static_cast<uint16_t>(length), static_cast<uint16_t>(aPosition - near)};
+            best = length;
+        }
+    }
+
+    const uint32_t hash4 = Hash4(current);
+    int32_t node = Position(fHead4[hash4]);
+    fHead4[hash4] = Stored(static_cast<int32_t>(aPosition));
+    uint16_t* pendingSmaller = &fChildren[2 * aPosition];
+    uint16_t* pendingGreater = &fChildren[2 * aPosition + 1];
+    uint32_t smallerLength = 0;
+    uint32_t greaterLength = 0;
+    uint32_t length = 0;
+    for (unsigned depth = kCollect ? fSearchDepth : fSkipDepth; node >= lowest && depth > 0; --depth) {
+        const uint8_t* candidate = fWindow + node;
+        if (candidate[length] == current[length]) {
+            length = ExtendMatch(candidate, current, length + 1, limit);
+            if (kCollect && length > best) {
+                best = length;
+                aMatches[count++] = {static_cast<uint16_t>(length), static_cast<uint16_t>(aPosition - node)};
+            }
+            if (length >= nice) {
+                *pendingSmaller = fChildren[2 * node];
+                *pendingGreater = fChildren[2 * node + 1];
+                return count;
+            }
+        }
+        if (candidate[length] < current[length]) {
+            *pendingSmaller = Stored(node);
+            pendingSmaller = &fChildren[2 * node + 1];
+            node = Position(*pendingSmaller);
+            smallerLength = length;
+        } else {
+            *pendingGreater = Stored(node);
+            pendingGreater = &fChildren[2 * node];
+            node = Position(*pendingGreater);
+            greaterLength = length;
+        }
+        length = std::min(smallerLength, greaterLength);
+    }
+    *pendingSmaller = kNone;
+    *pendingGreater = kNone;
+    return count;
+}
+
+template uint32_t MatchFinder::advance<true>(uint32_t, Match*);
+template uint32_t MatchFinder::advance<false>(uint32_t, Match*);
+
+} // namespace kf::cab::deflate

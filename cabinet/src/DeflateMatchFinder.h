@@ -1,0 +1,68 @@
+#pragma once
+
+#include "DeflateTable.h"
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+namespace kf::cab::deflate {
+
+struct Match {
+    uint16_t length;
+    uint16_t distance;
+};
+
+// Finds the matches at each window position among the previous 32 KiB, through binary trees of
+// the strings that share a 4-byte hash, plus the latest string with the same 3 bytes.
+// Positions must be visited in order, each once (find or skip).
+class MatchFinder {
+public:
+    static constexpr uint32_t kCapacity = 65536;
+
+    explicit MatchFinder(const Heap& aHeap);
+    bool allocate();
+
+    // The depths bound the tree nodes visited per position, when matches are wanted and when the
+    // position is only added; a match of aNiceLength ends the search.
+    void reset(const uint8_t* aWindow, uint32_t anEnd, unsigned aNiceLength, unsigned aSearchDepth,
+               unsigned aSkipDepth);
+
+    // The matches at aPosition, each longer than the one before, with the nearest distance found
+    // for its length; returns their count (at most kMaxMatch - 2).
+    uint32_t find(uint32_t aPosition, Match* aMatches) { return advance<true>(aPosition, aMatches); }
+    void skip(uint32_t aPosition) { advance<false>(aPosition, nullptr); }
+
+private:
+    template <bool kCollect> uint32_t advance(uint32_t aPosition, Match* aMatches);
+
+    Table<uint16_t> fHead3;
+    Table<uint16_t> fHead4;
+    Table<uint16_t> fChildren;
+    const uint8_t* fWindow = nullptr;
+    uint32_t fEnd = 0;
+    unsigned fSearchDepth = 0;
+    unsigned fSkipDepth = 0;
+    unsigned fNiceLength = 0;
+};
+
+// How many bytes from aLength on agree, up to aLimit.
+inline uint32_t ExtendMatch(const uint8_t* aFirst, const uint8_t* aSecond, uint32_t aLength,
+                            uint32_t aLimit) {
+    if constexpr (std::endian::native == std::endian::little) {
+        while (aLength + 8 <= aLimit) {
+            uint64_t first;
+            uint64_t second;
+            std::memcpy(&first, aFirst + aLength, 8);
+            std::memcpy(&second, aSecond + aLength, 8);
+            if (first != second)
+                return aLength + (std::countr_zero(first ^ second) >> 3);
+            aLength += 8;
+        }
+    }
+    while (aLength < aLimit && aFirst[aLength] == aSecond[aLength])
+        ++aLength;
+    return aLength;
+}
+
+} // namespace kf::cab::deflate
