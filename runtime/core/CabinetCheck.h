@@ -1,0 +1,25 @@
+#pragma once
+
+#include "runtime/core/ByteSource.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+struct TCabinetMember {
+    std::string Name;
+    uint32_t Length = 0;
+};
+
+// The checksum of one data block as the cabinet format defines it, over the block's data and
+// its two size fields.
+uint32_t DataBlockChecksum(std::string_view aData, uint16_t aPackedSize, uint16_t anUnpackedSize);
+
+// Walks a single cabinet without decoding it: its header must claim exactly the source's size,
+// every folder's data blocks must lie inside it and carry their checksums, and every member must
+// lie inside its folder. Raises an error naming aWhat otherwise; returns the members.
+std::vector<TCabinetMember> CheckCabinet(TByteSource& aSource, const std::string& aWhat);
+
+} // namespace kf

@@ -1,0 +1,82 @@
+#include "runtime/core/CommandLine.h"
+
+#include "project/Exception.h"
+
+#include <cctype>
+
+namespace kf {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string_view SkipBlanks(std::string_view aText) {
+    while (!aText.empty() && IsBlank(aText.front()))
+        aText.remove_prefix(1);
+    return aText;
+}
+
+bool StartsWithOption(std::string_view aText, std::string_view anOption) {
+    if (aText.size() < anOption.size())
+        return false;
+    for (size_t i = 0; i < anOption.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(aText[i])) != anOption[i])
+            return false;
+    return true;
+}
+
+// One argument, with its quotes removed; aText moves past it.
+std::string TakeArgument(std::string_view& aText) {
+    std::string argument;
+    bool quoted = false;
+    size_t i = 0;
+    for (; i < aText.size() && (quoted || !IsBlank(aText[i])); ++i) {
+        if (aText[i] == '"')
+            quoted = !quoted;
+        else
+            argument += aText[i];
+    }
+    if (quoted)
+        throw Exception("The command line has an unmatched quote.");
+    aText.remove_prefix(i);
+    return argument;
+}
+
+} // namespace
+
+std::string_view ArgumentsOf(std::string_view aCommandLine) {
+    std::string_view text = SkipBlanks(aCommandLine);
+    TakeArgument(text);
+    return SkipBlanks(text);
+}
+
+TCommandLine ParseCommandLine(std::string_view anArguments) {
+    TCommandLine options;
+    for (std::string_view text = SkipBlanks(anArguments); !text.empty(); text = SkipBlanks(text)) {
+        if (StartsWithOption(text, "/D=")) {
+            std::string_view folder = text.substr(3);
+            while (!folder.empty() && IsBlank(folder.back()))
+                folder.remove_suffix(1);
+            if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
+                folder = folder.substr(1, folder.size() - 2);
+            if (folder.empty())
+                throw Exception("The option /D= names no install folder.");
+            options.InstallFolder = std::string(folder);
+            break;
+        }
+        const std::string argument = TakeArgument(text);
+        if (StartsWithOption(argument, "/D=") && argument.size() > 3 && SkipBlanks(text).empty())
+            options.InstallFolder = argument.substr(3);
+        else if (StartsWithOption(argument, "/LOG=") && argument.size() > 5)
+            options.LogFile = argument.substr(5);
+        else if (argument == "/S" || argument == "/s")
+            options.Silent = true;
+        else
+            throw Exception("Unknown option \"" + argument + "\". Use /S, /D=folder and /LOG=file.");
+    }
+    return options;
+}
+
+} // namespace kf

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kf {
+
+struct TFileRow {
+    std::string InstallTo;
+    uint64_t PackedSize = 0;
+    bool Overwrite = true;
+    bool Uninstall = true;
+    bool Register = false;
+};
+
+struct TShortcutLine {
+    size_t FileRow = 0; // 0-based
+    int Folder = 0;     // 0 Programs menu, 1 Start menu, 2 desktop, 3 Quick Launch
+    std::string Subfolder;
+    std::string Name;
+};
+
+enum class TValueType { String, Dword };
+
+struct TRegistryLine {
+    int Root = 0; // 0 HKEY_CLASSES_ROOT, 1 HKEY_CURRENT_USER, 2 HKEY_LOCAL_MACHINE, 3 HKEY_USERS
+    bool Uninstall = true;
+    std::string Key;
+    std::string Name;
+    TValueType Type = TValueType::String;
+    std::string Value;
+};
+
+struct TRegistryPath {
+    int Root = 0;
+    std::string Key;
+    std::string Name;
+};
+
+// What kelpforge.dat tells the installer, with every text in UTF-8.
+struct TInstallerData {
+    std::string ProductName;
+    std::string ProductVersion;
+    std::string CompanyName;
+    bool ShowLicense = false;
+    bool ShowAcceptCheckBox = false;
+    bool ShowReadme = false;
+    bool IncludeUninstaller = false;
+    int InstallBase = 0; // 0 to 6, see the base folders of the install-to tokens
+    std::string InstallFolder;
+    std::vector<TFileRow> Files;
+    std::vector<TShortcutLine> Shortcuts;
+    std::vector<TRegistryLine> RegistryValues;
+    std::optional<size_t> LaunchFile;
+    bool RestartComputer = false;
+    std::optional<TRegistryPath> InstallPathValue;
+};
+
+// Reads the 18 CR LF terminated Windows-1252 lines of kelpforge.dat; raises an error naming the
+// line for anything a build cannot have written.
+TInstallerData ParseInstallerData(std::string_view aBytes);
+
+// The elements of a joined list, each of which is followed by "?".
+std::vector<std::string> SplitJoinedList(std::string_view aLine);
+
+} // namespace kf

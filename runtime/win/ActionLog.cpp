@@ -1,0 +1,27 @@
+#include "runtime/win/ActionLog.h"
+
+#include "runtime/win/WinText.h"
+
+namespace kf {
+
+TActionLog::~TActionLog() {
+    if (fHandle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(fHandle);
+}
+
+void TActionLog::Open(const std::wstring& aPath) {
+    fHandle = ::CreateFileW(aPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (fHandle == INVALID_HANDLE_VALUE)
+        ThrowLastError("Cannot create the log file " + Utf8(aPath));
+}
+
+void TActionLog::Line(const std::string& aText) {
+    if (fHandle == INVALID_HANDLE_VALUE)
+        return;
+    const std::string line = aText + "\r\n";
+    DWORD written = 0;
+    ::WriteFile(fHandle, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+} // namespace kf

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "runtime/core/InstallPlan.h"
+#include "runtime/core/UninstallLog.h"
+#include "runtime/win/ActionLog.h"
+#include "runtime/win/SetupPackage.h"
+
+#include <functional>
+
+namespace kf {
+
+// Carries out an install plan: folders, files, shortcuts, registry values, the uninstall entry
+// and the uninstall log. When a step fails it removes everything it created so far and raises
+// the step's error.
+class TInstallation {
+public:
+    // Told before each file with the count of files done and of all files; it may raise an
+    // error to stop the installation, which is then rolled back.
+    using TProgress = std::function<void(size_t aDone, size_t aTotal, const std::string& aFile)>;
+
+    TInstallation(const TSetupPackage& aPackage, TSystemCabinet& aCabinet, TActionLog& anActions,
+                  TProgress aProgress = {})
+        : fPackage(aPackage), fCabinet(aCabinet), fActions(anActions), fProgress(std::move(aProgress)) {}
+
+    void Run(const TInstallPlan& aPlan);
+
+private:
+    void Install(const TInstallPlan& aPlan);
+    void MakeFolders(const std::string& aFolder);
+    void InstallFile(const TFileAction& aFile);
+    void Register(const std::string& aLibrary);
+    void MakeShortcut(const TShortcutAction& aShortcut);
+    void WriteValue(const TValueAction& aValue);
+    void AddUninstallEntry(const TInstallPlan& aPlan);
+    void SaveUninstallLog(const TInstallPlan& aPlan);
+    void RollBack();
+
+    const TSetupPackage& fPackage;
+    TSystemCabinet& fCabinet;
+    TActionLog& fActions;
+    TProgress fProgress;
+    TUninstallLog fLog;
+    TUninstallLog fCreated; // what a rollback removes: only what did not exist before
+};
+
+} // namespace kf

@@ -1,0 +1,73 @@
+// Installer.exe: the setup program's runtime. It installs the package appended to its own file.
+#include "runtime/core/CommandLine.h"
+#include "runtime/core/InstallPlan.h"
+#include "runtime/win/Installation.h"
+#include "runtime/win/Outcome.h"
+#include "runtime/win/Registry.h"
+#include "runtime/win/SystemFolders.h"
+#include "runtime/win/WinText.h"
+#include "runtime/win/Wizard.h"
+
+#include <windows.h>
+
+#include <exception>
+
+using namespace kf;
+
+namespace {
+
+std::string Title(const TInstallerData& aData) {
+    return aData.ProductVersion.empty() ? aData.ProductName : aData.ProductName + " " + aData.ProductVersion;
+}
+
+std::string ChooseInstallFolder(const TCommandLine& anOptions, const TInstallerData& aData,
+                                const TFolderMap& aFolders) {
+    if (anOptions.InstallFolder)
+        return *anOptions.InstallFolder;
+    if (aData.InstallPathValue) {
+        const TRegistryPath& value = *aData.InstallPathValue;
+        const auto folder = ReadStringValue(value.Root, value.Key, value.Name);
+        if (folder && !folder->empty())
+            return *folder;
+    }
+    return DefaultInstallFolder(aData, aFolders);
+}
+
+int Install(const TCommandLine& anOptions, TActionLog& anActions) {
+    TSystemCabinet cabinet;
+    TSetupPackage package(OwnPath(), cabinet);
+    const TInstallerData& data = package.Data();
+    anActions.Line("Setup of " + Title(data));
+    TFolderMap folders = SystemFolders();
+    folders.Set(TFolderToken::InstallPath, ChooseInstallFolder(anOptions, data, folders));
+    if (!anOptions.Silent)
+        return TWizard(package, cabinet, anActions, folders).Run();
+
+    const TInstallPlan plan = MakeInstallPlan(data, folders);
+    anActions.Line("Install folder: " + plan.InstallFolder);
+    TInstallation(package, cabinet, anActions).Run(plan);
+    anActions.Line("Installation complete");
+    if (!plan.Restart)
+        return kExitSuccess;
+    anActions.Line("A restart is needed to complete the installation");
+    return kExitRestartNeeded;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    TActionLog actions;
+    bool silent = false;
+    try {
+        const TCommandLine options = ParseCommandLine(ArgumentsOf(Utf8(::GetCommandLineW())));
+        silent = options.Silent;
+        if (options.LogFile)
+            actions.Open(Wide(*options.LogFile));
+        return Install(options, actions);
+    } catch (const std::exception& error) {
+        Tell(silent, actions, "Setup",
+             std::string("Setup failed. Nothing was installed.\r\n\r\n") + error.what(), true);
+        return kExitFailed;
+    }
+}

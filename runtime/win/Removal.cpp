@@ -1,0 +1,141 @@
+#include "runtime/win/Removal.h"
+
+#include "project/OSError.h"
+#include "runtime/win/Registry.h"
+#include "runtime/win/ServerRegistration.h"
+#include "runtime/win/WinText.h"
+
+#include <objbase.h>
+#include <windows.h>
+
+#include <exception>
+
+namespace kf {
+
+namespace {
+
+std::wstring OwnFile() {
+    wchar_t path[32768] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, 32768);
+    return std::wstring(path, length);
+}
+
+bool SameText(const std::wstring& aLeft, const std::wstring& aRight) {
+    return ::CompareStringOrdinal(aLeft.c_str(), -1, aRight.c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+class TRemoval {
+public:
+    TRemoval(bool anOnlyFlagged, TActionLog& anActions) : fOnlyFlagged(anOnlyFlagged), fActions(anActions) {}
+
+    size_t Run(const TUninstallLog& aLog) {
+        Unregister(LibrariesToRemove(aLog));
+        for (auto file = aLog.Files.rbegin(); file != aLog.Files.rend(); ++file)
+            if (file->Remove || !fOnlyFlagged)
+                RemoveFile(file->Path);
+        for (auto link = aLog.Shortcuts.rbegin(); link != aLog.Shortcuts.rend(); ++link)
+            RemoveFile(*link);
+        for (auto value = aLog.Values.rbegin(); value != aLog.Values.rend(); ++value)
+            if (value->Remove || !fOnlyFlagged)
+                Report(DeleteValue(value->Root, value->Key, value->Name),
+                       "Removed the registry value " + Registry(value->Root, value->Key, value->Name));
+        for (auto key = aLog.Keys.rbegin(); key != aLog.Keys.rend(); ++key) {
+            const std::string name = Registry(key->Root, key->Key, "");
+            fActions.Line(DeleteEmptyKey(key->Root, key->Key)
+                              ? "Removed the registry key " + name
+                              : "Kept the registry key " + name + ", which is not empty");
+        }
+        for (const TLoggedKey& entry : aLog.UninstallEntries)
+            Report(DeleteKey(entry.Root, entry.Key),
+                   "Removed the uninstall entry " + Registry(entry.Root, entry.Key, ""));
+        for (auto folder = aLog.Folders.rbegin(); folder != aLog.Folders.rend(); ++folder)
+            if (folder->Remove || !fOnlyFlagged)
+                RemoveFolder(folder->Path);
+        return fFailures;
+    }
+
+private:
+    static std::string Registry(int aRoot, const std::string& aKey, const std::string& aName) {
+        return std::string(RootKeyName(aRoot)) + "\\" + aKey + (aName.empty() ? "" : " " + aName);
+    }
+
+    // The registered libraries whose files go; the ones that stay keep their registration.
+    std::vector<std::string> LibrariesToRemove(const TUninstallLog& aLog) const {
+        std::vector<std::string> libraries;
+        for (const std::string& library : aLog.Registered)
+            for (const TLoggedPath& file : aLog.Files)
+                if ((file.Remove || !fOnlyFlagged) && SameText(Wide(file.Path), Wide(library))) {
+                    libraries.push_back(library);
+                    break;
+                }
+        return libraries;
+    }
+
+    void Unregister(const std::vector<std::string>& aLibraries) {
+        if (aLibraries.empty())
+            return;
+        const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        for (auto library = aLibraries.rbegin(); library != aLibraries.rend(); ++library) {
+            try {
+                RegisterServer(*library, false);
+                fActions.Line("Unregistered " + *library);
+            } catch (const std::exception& error) {
+                Report(false, error.what());
+            }
+        }
+        if (SUCCEEDED(com))
+            ::CoUninitialize();
+    }
+
+    void Report(bool aDone, const std::string& anAction) {
+        fActions.Line((aDone ? "" : "Failed: ") + anAction);
+        if (!aDone)
+            ++fFailures;
+    }
+
+    void RemoveFile(const std::string& aPath) {
+        const std::wstring path = Wide(aPath);
+        if (SameText(path, fSelf)) {
+            ScheduleRemoval(path, "Removing " + aPath + " at the next restart");
+            return;
+        }
+        ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+        const bool removed = ::DeleteFileW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND ||
+                             ::GetLastError() == ERROR_PATH_NOT_FOUND;
+        Report(removed, "Removed " + aPath +
+                            (removed ? "" : ": " + SystemErrorText(static_cast<int>(::GetLastError()))));
+    }
+
+    void RemoveFolder(const std::string& aPath) {
+        const std::wstring path = Wide(aPath);
+        if (fSelfScheduled && fSelf.size() > path.size() && SameText(fSelf.substr(0, path.size()), path) &&
+            fSelf[path.size()] == L'\\') {
+            ScheduleRemoval(path, "Removing the folder " + aPath + " at the next restart");
+            return;
+        }
+        if (::RemoveDirectoryW(path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND)
+            fActions.Line("Removed the folder " + aPath);
+        else
+            fActions.Line("Kept the folder " + aPath + ", which is not empty");
+    }
+
+    void ScheduleRemoval(const std::wstring& aPath, const std::string& anAction) {
+        const bool scheduled = ::MoveFileExW(aPath.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        fSelfScheduled = fSelfScheduled || scheduled;
+        Report(scheduled, anAction);
+    }
+
+    bool fOnlyFlagged;
+    TActionLog& fActions;
+    std::wstring fSelf = OwnFile();
+    bool fSelfScheduled = false;
+    size_t fFailures = 0;
+};
+
+} // namespace
+
+size_t RemoveLogged(const TUninstallLog& aLog, bool anOnlyFlagged, TActionLog& anActions) {
+    return TRemoval(anOnlyFlagged, anActions).Run(aLog);
+}
+
+} // namespace kf

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "runtime/core/InstallerData.h"
+#include "runtime/core/SetupLayout.h"
+#include "runtime/win/FileWindow.h"
+#include "runtime/win/SystemCabinet.h"
+
+#include <map>
+#include <string>
+
+namespace kf {
+
+// The package behind the runtime in the setup file, checked from end to end before anything is
+// installed: the trailer, the main cabinet and its data file, and every file cabinet.
+class TSetupPackage {
+public:
+    TSetupPackage(const std::wstring& aSetupFile, TSystemCabinet& aCabinet);
+
+    const TInstallerData& Data() const { return fData; }
+    // A member of the main cabinet: kelpforge.dat, license.rtf, readme.rtf, logo.bmp, header.bmp.
+    const std::string& MainMember(const std::string& aName) const { return fMainMembers.at(aName); }
+    TFileWindow FileCabinet(size_t aRow) const;
+
+private:
+    void ReadMainCabinet(TSystemCabinet& aCabinet);
+    void CheckFileCabinets() const;
+
+    TReadFile fFile;
+    TSetupLayout fLayout;
+    std::map<std::string, std::string> fMainMembers;
+    TInstallerData fData;
+};
+
+} // namespace kf

@@ -1,0 +1,44 @@
+#include "runtime/core/CommandLine.h"
+
+#include "project/Exception.h"
+
+#include <gtest/gtest.h>
+
+using namespace kf;
+
+TEST(CommandLine, SkipsTheProgramNameQuotedOrNot) {
+    EXPECT_EQ(ArgumentsOf("\"C:\\My Setups\\Setup.exe\" /S"), "/S");
+    EXPECT_EQ(ArgumentsOf("  Setup.exe   /S /D=C:\\x"), "/S /D=C:\\x");
+    EXPECT_EQ(ArgumentsOf("Setup.exe"), "");
+}
+
+TEST(CommandLine, ReadsSilentLogAndInstallFolder) {
+    const TCommandLine options =
+        ParseCommandLine("/S /LOG=\"C:\\my logs\\setup.log\" /D=C:\\Program Files\\My App ");
+    EXPECT_TRUE(options.Silent);
+    EXPECT_EQ(options.LogFile, "C:\\my logs\\setup.log");
+    EXPECT_EQ(options.InstallFolder, "C:\\Program Files\\My App");
+
+    const TCommandLine plain = ParseCommandLine("");
+    EXPECT_FALSE(plain.Silent);
+    EXPECT_FALSE(plain.LogFile);
+    EXPECT_FALSE(plain.InstallFolder);
+
+    EXPECT_EQ(ParseCommandLine("/d=\"D:\\a b\"").InstallFolder, "D:\\a b");
+    // Quoted whole, as a program that starts another quotes any argument with blanks.
+    EXPECT_EQ(ParseCommandLine("/S \"/D=C:\\Program Files\\App\"").InstallFolder, "C:\\Program Files\\App");
+    EXPECT_EQ(ParseCommandLine("/log=x.log /s").LogFile, "x.log");
+    EXPECT_TRUE(ParseCommandLine("/log=x.log /s").Silent);
+    // /D= takes the rest of the line, whatever it looks like.
+    EXPECT_EQ(ParseCommandLine("/D=C:\\x /S").InstallFolder, "C:\\x /S");
+    EXPECT_FALSE(ParseCommandLine("/D=C:\\x /S").Silent);
+}
+
+TEST(CommandLine, RefusesWhatItDoesNotKnow) {
+    EXPECT_THROW(ParseCommandLine("/Q"), Exception);
+    EXPECT_THROW(ParseCommandLine("/S extra"), Exception);
+    EXPECT_THROW(ParseCommandLine("/LOG="), Exception);
+    EXPECT_THROW(ParseCommandLine("/D="), Exception);
+    EXPECT_THROW(ParseCommandLine("\"/D=C:\\a\" /S"), Exception);
+    EXPECT_THROW(ParseCommandLine("/LOG=\"x.log"), Exception);
+}

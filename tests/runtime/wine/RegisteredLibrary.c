@@ -1,0 +1,33 @@
+/* A self-registering library for the tests: registration leaves a file beside the library and
+ * unregistration takes it away, so a test can see both calls from outside. */
+#include <windows.h>
+
+static HINSTANCE self;
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    (void)reserved;
+    if (reason == DLL_PROCESS_ATTACH)
+        self = instance;
+    return TRUE;
+}
+
+static void MarkerPath(WCHAR* path, DWORD size) {
+    DWORD length = GetModuleFileNameW(self, path, size - 12);
+    lstrcpyW(path + length, L".registered");
+}
+
+__declspec(dllexport) HRESULT WINAPI DllRegisterServer(void) {
+    WCHAR path[MAX_PATH + 12];
+    MarkerPath(path, MAX_PATH + 12);
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return E_FAIL;
+    CloseHandle(file);
+    return S_OK;
+}
+
+__declspec(dllexport) HRESULT WINAPI DllUnregisterServer(void) {
+    WCHAR path[MAX_PATH + 12];
+    MarkerPath(path, MAX_PATH + 12);
+    return DeleteFileW(path) ? S_OK : E_FAIL;
+}

@@ -1,0 +1,256 @@
+#include "project/Project.h"
+#include "project/ProjectFileWriter.h"
+
+#include "../../build/CabinetReader.h"
+#include "../../project/TestSupport.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <random>
+
+using namespace kf;
+using kf::test::ReadFile;
+using kf::test::RunCommand;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Wine hands back only the low byte of a Windows exit code.
+constexpr int kSuccess = 0;
+constexpr int kFailed = 1603 & 0xFF;
+
+std::string WindowsPath(const std::string& aHostPath) {
+    std::string path = "Z:" + aHostPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+std::string Noise(size_t aLength, unsigned aSeed) {
+    std::string bytes(aLength, '\0');
+    std::mt19937 random(aSeed);
+    for (char& c : bytes)
+        c = static_cast<char>(random());
+    return bytes;
+}
+
+// Builds setups with kelpforge-cli against the 64-bit runtime and runs them in the shared prefix.
+// Every test installs into a folder and registry key of its own and removes them afterwards.
+class SetupUnderWine : public ::testing::Test {
+protected:
+    test::TTempFolder temp;
+    std::string tag = "kf-runtime-" + std::to_string(std::random_device()());
+    std::string registryKey = "Software\\" + tag;
+    std::string installFolder = "C:\\" + tag + "\\My App";
+    fs::path installed = fs::path(KF_WINE_PREFIX) / "drive_c" / tag / "My App";
+    std::vector<std::pair<std::string, std::string>> sources; // install-to path below the folder, content
+
+    void TearDown() override {
+        fs::remove_all(fs::path(KF_WINE_PREFIX) / "drive_c" / tag);
+        int code = 0;
+        Wine("reg delete 'HKLM\\" + registryKey + "' /f", code);
+        Wine("reg delete 'HKCU\\" + registryKey + "' /f", code);
+        Wine("reg delete 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag + "' /f",
+             code);
+    }
+
+    std::string Wine(const std::string& anArguments, int& anExitCode, const std::string& anEnvironment = "") {
+        return RunCommand(anEnvironment + " WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all '" KF_WINE64 "' " +
+                              anArguments + " 2>&1",
+                          anExitCode);
+    }
+
+    TProject Project() {
+        TProject project(KF_RUNTIME_FOLDER "/", temp.Path("Setup.exe"));
+        project.SetProductName(tag);
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        sources = {{"readme.txt", "Read me first.\r\n"},
+                   {"bin\\noise.bin", Noise(70000, 1)},
+                   {"bin\\deep\\empty.dat", ""},
+                   {"keep.txt", "stays after uninstall"},
+                   {"bin\\server.dll", ReadFile(KF_REGISTERED_LIBRARY)}};
+        for (const auto& [target, content] : sources) {
+            std::string name = target;
+            std::replace(name.begin(), name.end(), '\\', '_');
+            project.Files.push_back(TFileEntry{
+                temp.WriteFile("src/" + name, content), "0", "%Install Path%\\" + target, "Overwrite",
+                target == "keep.txt" ? "No" : "Yes", target.ends_with(".dll") ? "Yes" : "No"});
+        }
+        project.SetIncludeUninstaller(true);
+        project.RefreshFileList();
+        project.Shortcuts.Append({}, "0010" + tag + "\\Read Me");
+        project.RegistryValues.Append({}, "20" + registryKey + "|Path=0%Install Path%\\bin");
+        project.RegistryValues.Append({}, "21" + registryKey + "|Count=142");
+        project.RegistryValues.Append({}, "20" + registryKey + "\\Sub\\Deep|Text=0x");
+        return project;
+    }
+
+    std::string Build(const TProject& aProject) {
+        SaveProjectFile(aProject, temp.Path("setup.kfp"));
+        int code = -1;
+        const std::string output =
+            RunCommand("KELPFORGE_PROGRAM_FOLDER='" KF_RUNTIME_FOLDER
+                       "/' KELPFORGE_CABINET_LIBRARY='" KF_CABINET_LIBRARY "' TMPDIR='" +
+                           temp.Path("") + "' '" KF_CLI "' build '" + temp.Path("setup.kfp") + "' 2>&1",
+                       code);
+        EXPECT_EQ(code, 0) << output;
+        return temp.Path("Setup.exe");
+    }
+
+    // Runs a setup silently into the test's folder, every argument quoted for the shell.
+    std::string SilentArguments(const std::string& aSetup, const std::string& aLog,
+                                bool aFolder = true) const {
+        std::string arguments = "'";
+        arguments += WindowsPath(aSetup);
+        arguments += "' /S '/LOG=";
+        arguments += WindowsPath(aLog);
+        arguments += "'";
+        if (aFolder) {
+            arguments += " '/D=";
+            arguments += installFolder;
+            arguments += "'";
+        }
+        return arguments;
+    }
+
+    int RunSetup(const std::string& aSetup, const std::string& anEnvironment = "") {
+        int code = -1;
+        const std::string output = Wine(SilentArguments(aSetup, temp.Path("setup.log")), code, anEnvironment);
+        if (code != kSuccess)
+            ADD_FAILURE() << output << ReadFile(temp.Path("setup.log"));
+        return code;
+    }
+
+    std::string Query(const std::string& aKey, const std::string& aName, int& aCode) {
+        return Wine("reg query '" + aKey + "' /v " + aName, aCode);
+    }
+
+    fs::path ProgramsMenuLink() const {
+        for (const auto& user : fs::directory_iterator(fs::path(KF_WINE_PREFIX) / "drive_c" / "users")) {
+            const fs::path link =
+                user.path() / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs" / tag / "Read Me.lnk";
+            if (fs::exists(link))
+                return link;
+        }
+        return {};
+    }
+};
+
+} // namespace
+
+TEST_F(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
+    const std::string setup = Build(Project());
+    ASSERT_EQ(RunSetup(setup), kSuccess);
+
+    for (const auto& [target, content] : sources) {
+        std::string relative = target;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        EXPECT_EQ(ReadFile((installed / relative).string()), content) << target;
+    }
+    EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()), ReadFile(KF_RUNTIME_FOLDER "/Uninstall.exe"));
+    EXPECT_TRUE(fs::exists(installed / "bin/server.dll.registered"));
+    EXPECT_FALSE(ProgramsMenuLink().empty());
+    int code = -1;
+    EXPECT_NE(Query("HKLM\\" + registryKey, "Path", code).find(installFolder + "\\bin"), std::string::npos);
+    EXPECT_EQ(code, 0);
+    EXPECT_NE(Query("HKLM\\" + registryKey, "Count", code).find("0x2a"), std::string::npos);
+    EXPECT_NE(Query("HKLM\\" + registryKey + "\\Sub\\Deep", "Text", code).find("REG_SZ"), std::string::npos);
+    const std::string entry = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag;
+    EXPECT_NE(Query(entry, "UninstallString", code).find("\"" + installFolder + "\\Uninstall.exe\""),
+              std::string::npos);
+    const std::string actions = ReadFile(temp.Path("setup.log"));
+    EXPECT_NE(actions.find("Installed " + installFolder + "\\bin\\noise.bin"), std::string::npos) << actions;
+
+    const std::string output = Wine(
+        "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+        code);
+    ASSERT_EQ(code, kSuccess) << output << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_FALSE(fs::exists(installed / "readme.txt"));
+    EXPECT_FALSE(fs::exists(installed / "bin"));
+    EXPECT_FALSE(fs::exists(installed / "Uninstall.log"));
+    EXPECT_EQ(ReadFile((installed / "keep.txt").string()), "stays after uninstall");
+    EXPECT_TRUE(ProgramsMenuLink().empty());
+    Query("HKLM\\" + registryKey, "Path", code);
+    EXPECT_NE(code, 0);
+    EXPECT_NE(Query("HKLM\\" + registryKey, "Count", code).find("0x2a"), std::string::npos);
+    Wine("reg query 'HKLM\\" + registryKey + "\\Sub'", code); // created, and empty after the uninstall
+    EXPECT_NE(code, 0);
+    Query(entry, "UninstallString", code);
+    EXPECT_NE(code, 0);
+    // The running uninstaller cannot delete itself; it goes at the next restart, with its folder
+    // when nothing else is left there.
+    EXPECT_NE(ReadFile(temp.Path("uninstall.log")).find("Uninstall.exe at the next restart"),
+              std::string::npos);
+    Wine("wineboot -r", code);
+    EXPECT_FALSE(fs::exists(installed / "Uninstall.exe"));
+    EXPECT_EQ(ReadFile((installed / "keep.txt").string()), "stays after uninstall");
+}
+
+TEST_F(SetupUnderWine, ADamagedSetupInstallsNothing) {
+    const std::string good = ReadFile(Build(Project()));
+    const size_t mainSize = std::stoul(good.substr(good.size() - 10));
+    const size_t lastFileCabinetEnd = good.size() - 10 - mainSize;
+    std::string flippedFile = good;
+    flippedFile[lastFileCabinetEnd - 5] ^= 0x01;
+    std::string flippedMain = good;
+    flippedMain[good.size() - 10 - mainSize / 2] ^= 0x01;
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {"truncated", good.substr(0, good.size() - 1)},
+        {"flipped in the last file cabinet", flippedFile},
+        {"flipped in the main cabinet", flippedMain},
+    };
+    for (const auto& [what, bytes] : damaged) {
+        const std::string setup = temp.WriteFile("damaged.exe", bytes);
+        int code = -1;
+        const std::string output = Wine(SilentArguments(setup, temp.Path("damaged.log")), code);
+        EXPECT_EQ(code, kFailed) << what << ": " << output;
+        EXPECT_NE(ReadFile(temp.Path("damaged.log")).find("damaged"), std::string::npos) << what;
+        EXPECT_FALSE(fs::exists(fs::path(KF_WINE_PREFIX) / "drive_c" / tag)) << what;
+        Query("HKLM\\" + registryKey, "Path", code);
+        EXPECT_NE(code, 0) << what;
+    }
+}
+
+TEST_F(SetupUnderWine, APlantedSystemLibraryBesideTheSetupIsNotLoaded) {
+    TProject project = Project();
+    project.Compression = 2; // LZX, which the system library decodes as well
+    const std::string setup = Build(project);
+    for (const char* name : {"cabinet.dll", "version.dll"})
+        fs::copy_file(KF_PLANTED_LIBRARY, temp.Path(name));
+    const std::string marker = temp.Path("planted-library-was-loaded");
+    ASSERT_EQ(RunSetup(setup, "WINEDLLOVERRIDES='cabinet,version=n,b' KF_PLANTED_MARKER='" +
+                                  WindowsPath(marker) + "'"),
+              kSuccess);
+    EXPECT_FALSE(fs::exists(marker));
+    EXPECT_EQ(ReadFile((installed / "bin/noise.bin").string()), sources[1].second);
+}
+
+TEST_F(SetupUnderWine, TakesTheFolderFromTheRegistryKeepsSkippedFilesAndAsksForARestart) {
+    TProject project = Project();
+    project.Files[0].IfExists = "Skip";
+    project.RestartComputer = true;
+    project.InstallPathFromRegistry = true;
+    project.InstallPathRoot = 1;
+    project.InstallPathKey = registryKey + "\\InstallPath";
+    const std::string setup = Build(project);
+    int code = -1;
+    Wine("reg add 'HKCU\\" + registryKey + "' /v InstallPath /d '" + installFolder + "' /f", code);
+    ASSERT_EQ(code, 0);
+    fs::create_directories(installed);
+    std::ofstream(installed / "readme.txt") << "older";
+
+    const std::string output = Wine(SilentArguments(setup, temp.Path("setup.log"), false), code);
+    EXPECT_EQ(code, 3010 & 0xFF) << output << ReadFile(temp.Path("setup.log"));
+    EXPECT_EQ(ReadFile((installed / "readme.txt").string()), "older");
+    EXPECT_EQ(ReadFile((installed / "keep.txt").string()), "stays after uninstall");
+    const std::string actions = ReadFile(temp.Path("setup.log"));
+    EXPECT_NE(actions.find("Kept " + installFolder + "\\readme.txt"), std::string::npos) << actions;
+    EXPECT_NE(actions.find("restart"), std::string::npos) << actions;
+    // The file that was there before is not the installer's to remove.
+    Wine("'" + installFolder + "\\Uninstall.exe' /S", code);
+    EXPECT_EQ(code, kSuccess);
+    EXPECT_EQ(ReadFile((installed / "readme.txt").string()), "older");
+}
