@@ -131,15 +131,18 @@ TEST(ForeignCabinets, GcabCabinetsReadThroughOurFdi) {
     }
 }
 
-// A gibibyte in one member goes through in bounded memory and comes out whole.
-TEST(Streaming, OneGibibyteWithBoundedMemory) {
+// A large member goes through in bounded memory and comes out whole: a gibibyte through the
+// spool and folder stored, and 2,048 blocks of MSZIP data.
+class Streaming : public testing::TestWithParam<std::pair<TCOMP, uint64_t>> {};
+
+TEST_P(Streaming, LargeMemberWithBoundedMemory) {
     ScratchFolder scratch;
-    constexpr uint64_t kSize = uint64_t{1} << 30;
+    const auto [compression, kSize] = GetParam();
     const std::filesystem::path source = scratch / "big.bin";
     WriteFile(source, "");
     ASSERT_EQ(::truncate(source.c_str(), static_cast<off_t>(kSize)), 0);
     FciClient client(scratch / "out");
-    ASSERT_TRUE(client.pack({{source, "big.bin", tcompTYPE_MSZIP}})) << client.erf.erfOper;
+    ASSERT_TRUE(client.pack({{source, "big.bin", compression}})) << client.erf.erfOper;
     EXPECT_LT(client.peakAllocated(), 64u << 20);
     const std::filesystem::path cabinet = scratch / "out" / client.cabinets[0];
     for (const auto& [reader, command] : std::vector<std::pair<std::string, std::vector<std::string>>>{
@@ -161,6 +164,10 @@ TEST(Streaming, OneGibibyteWithBoundedMemory) {
         std::filesystem::remove(extracted);
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Sizes, Streaming,
+                         testing::Values(std::pair{TCOMP{tcompTYPE_NONE}, uint64_t{1} << 30},
+                                         std::pair{TCOMP{tcompTYPE_MSZIP}, uint64_t{64} << 20}));
 
 } // namespace
 } // namespace kf::cabtest
