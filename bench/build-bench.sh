@@ -10,22 +10,8 @@ cli=$PWD/${1:-out/release}/bin/kelpforge-cli
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 corpus=$work/corpus
-mkdir -p "$corpus/pe" "$corpus/text" "$corpus/packed"
-
-# Takes files from a folder until the given number of bytes is reached.
-take() {
-    local from=$1 pattern=$2 budget=$3 to=$4 total=0 n=0
-    while IFS= read -r -d '' file; do
-        size=$(stat -c %s "$file")
-        [ "$size" -gt 0 ] || continue
-        cp "$file" "$to/$n-$(basename "$file")"
-        total=$((total + size)); n=$((n + 1))
-        [ "$total" -lt "$budget" ] || break
-    done < <(find "$from" -type f -name "$pattern" -print0 2>/dev/null | sort -z)
-}
-take /usr/lib/x86_64-linux-gnu/wine/x86_64-windows '*.dll' $((30 * 1024 * 1024)) "$corpus/pe"
-take /usr/include '*.h' $((15 * 1024 * 1024)) "$corpus/text"
-take /usr/share/doc '*.gz' $((8 * 1024 * 1024)) "$corpus/packed"
+. bench/corpus.sh
+make_corpus "$corpus"
 files=$(find "$corpus" -type f | wc -l)
 bytes=$(du -sb "$corpus" | cut -f1)
 printf 'Corpus: %d files, %.1f MB\n\n' "$files" "$(echo "$bytes / 1048576" | bc -l)"

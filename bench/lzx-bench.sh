@@ -20,22 +20,9 @@ trap 'rm -rf "$work"' EXIT
 c++ -O2 -std=c++20 -Icabinet/include bench/cabinet_bench.cpp -o "$work/cabinet_bench" \
     -L"$build/bin" -lkfcabinet -Wl,-rpath,"$(realpath "$build/bin")"
 
-# The corpus of bench/build-bench.sh: files from a folder, in name order, up to a byte budget.
 corpus=$work/corpus
-mkdir -p "$corpus/pe" "$corpus/text" "$corpus/packed"
-take() {
-    local from=$1 pattern=$2 budget=$3 to=$4 total=0 n=0
-    while IFS= read -r -d '' file; do
-        size=$(stat -c %s "$file")
-        [ "$size" -gt 0 ] || continue
-        cp "$file" "$to/$n-$(basename "$file")"
-        total=$((total + size)); n=$((n + 1))
-        [ "$total" -lt "$budget" ] || break
-    done < <(find "$from" -type f -name "$pattern" -print0 2>/dev/null | sort -z)
-}
-take /usr/lib/x86_64-linux-gnu/wine/x86_64-windows '*.dll' $((30 * 1024 * 1024)) "$corpus/pe"
-take /usr/include '*.h' $((15 * 1024 * 1024)) "$corpus/text"
-take /usr/share/doc '*.gz' $((8 * 1024 * 1024)) "$corpus/packed"
+. bench/corpus.sh
+make_corpus "$corpus"
 find "$corpus" -type f | sort > "$work/list"
 input=$(xargs -a "$work/list" stat -c %s | paste -sd+ | bc)
 cat $(cat "$work/list") > /dev/null # warm the page cache for every contender alike
