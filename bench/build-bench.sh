@@ -13,7 +13,7 @@ corpus=$work/corpus
 . bench/corpus.sh
 make_corpus "$corpus"
 files=$(find "$corpus" -type f | wc -l)
-bytes=$(du -sb "$corpus" | cut -f1)
+bytes=$(bytes_in "$corpus")
 printf 'Corpus: %d files, %.1f MB\n\n' "$files" "$(echo "$bytes / 1048576" | bc -l)"
 
 # The project: every corpus file below %Install Path%.
@@ -35,7 +35,7 @@ measure() { # label, output, command...: prints seconds, peak MB and output size
     rm -f "$output"
     /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1 || { printf '%-28s failed\n' "$label"; return; }
     read -r seconds kilobytes < "$work/time"
-    size=$(du -sb "$output" | cut -f1)
+    size=$(bytes_in "$output")
     results[$label]="$seconds $size"
     printf '%-28s %8.2f s %8.1f MB peak %10.1f MB  (%.3f of input)\n' "$label" "$seconds" \
         "$(echo "$kilobytes / 1024" | bc -l)" "$(echo "$size / 1048576" | bc -l)" "$(echo "$size / $bytes" | bc -l)"

@@ -69,7 +69,7 @@ run() {
     local name=$1 output=$2
     shift 2
     time[$name]=$(measure "$@")
-    size[$name]=$(du -sb "$output" | cut -f1)
+    size[$name]=$(find "$output" -type f -printf '%s\n' | paste -sd+ | bc)
 }
 run cp "$work/out/copy" cp -r . "$work/out/copy"
 run none "$work/out/none.cab" "$work/cabinet_bench" none "$work/out/none.cab" ../list

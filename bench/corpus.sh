@@ -21,3 +21,8 @@ make_corpus() {
     take /usr/include '*.h' $((15 * 1024 * 1024)) "$corpus/text"
     take /usr/share/doc '*.gz' $((8 * 1024 * 1024)) "$corpus/packed"
 }
+
+# The bytes of a file, or of the files below a folder (its own entries are not output).
+bytes_in() {
+    find "$1" -type f -printf '%s\n' | paste -sd+ | bc
+}

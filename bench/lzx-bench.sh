@@ -38,7 +38,7 @@ measure() {
     read -r user system kilobytes < "$work/time"
     seconds[$name]=$(echo "$user + $system" | bc -l)
     peak[$name]=$(echo "$kilobytes / 1024" | bc -l)
-    size[$name]=$(du -sb "$output" | cut -f1)
+    size[$name]=$(bytes_in "$output")
 }
 for level in 15 18 21; do
     measure "lzx$level" "$work/lzx$level.cab" "$work/cabinet_bench" "lzx:$level" "$work/lzx$level.cab" "$work/list"

@@ -1,6 +1,7 @@
 #include "DeflateBlockSplitter.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace kf::cab::deflate {
@@ -14,29 +15,78 @@ constexpr uint32_t kMinItems = 256;
 constexpr double kHeaderBits = 70;
 constexpr double kHeaderBitsPerSymbol = 3;
 
-void Count(const Item& anItem, uint32_t* aHistogram) {
-    if (anItem.length == 0) {
-        ++aHistogram[anItem.value];
-        return;
-    }
-    ++aHistogram[kFirstLengthSymbol + kLengthSlot[anItem.length]];
-    ++aHistogram[kLiteralLengthSymbols + DistanceSlot(anItem.value)];
+// n * log2(n) for every count a block can have, and what one more use of a symbol adds to an
+// estimate (its header share included), so that estimates need no logarithms; made once.
+struct EntropyTables {
+    float entropy[kMaxCount + 1];
+    float step[kMaxCount];
+};
+
+const EntropyTables& Tables() {
+    static const EntropyTables tables = [] {
+        EntropyTables values{};
+        for (uint32_t n = 1; n <= kMaxCount; ++n)
+            values.entropy[n] = static_cast<float>(n * std::log2(static_cast<double>(n)));
+        for (uint32_t n = 0; n < kMaxCount; ++n)
+            values.step[n] = static_cast<float>((n == 0 ? kHeaderBitsPerSymbol : 0) -
+                                                (values.entropy[n + 1] - values.entropy[n]));
+        return values;
+    }();
+    return tables;
+}
+
+unsigned LengthSymbol(const Item& anItem) {
+    return kFirstLengthSymbol + kLengthSlot[anItem.length];
+}
+
+unsigned DistanceSymbol(const Item& anItem) {
+    return kLiteralLengthSymbols + DistanceSlot(anItem.value);
 }
 
 } // namespace
 
-BlockSplitter::BlockSplitter(const Heap& aHeap) : fEntropy(aHeap) {
-    fFixedCode.makeFixed();
+void BlockSplitter::Estimate::clear() {
+    std::fill(std::begin(counts), std::end(counts), 0u);
+    totals[0] = totals[1] = 0;
+    symbolBits = 0;
 }
 
-// n * log2(n) for every count a block can have, so that estimates need no logarithms.
-bool BlockSplitter::allocate() {
-    if (!fEntropy.allocate(kMaxCount + 1))
-        return false;
-    fEntropy[0] = 0;
-    for (uint32_t n = 1; n <= kMaxCount; ++n)
-        fEntropy[n] = static_cast<float>(n * std::log2(static_cast<double>(n)));
-    return true;
+inline void BlockSplitter::Estimate::add(const Item& anItem) {
+    const float* step = Tables().step;
+    if (anItem.length == 0) {
+        symbolBits += step[counts[anItem.value]++];
+        ++totals[0];
+        return;
+    }
+    symbolBits += step[counts[LengthSymbol(anItem)]++];
+    symbolBits += step[counts[DistanceSymbol(anItem)]++];
+    ++totals[0];
+    ++totals[1];
+}
+
+inline void BlockSplitter::Estimate::remove(const Item& anItem) {
+    const float* step = Tables().step;
+    if (anItem.length == 0) {
+        symbolBits -= step[--counts[anItem.value]];
+        --totals[0];
+        return;
+    }
+    symbolBits -= step[--counts[LengthSymbol(anItem)]];
+    symbolBits -= step[--counts[DistanceSymbol(anItem)]];
+    --totals[0];
+    --totals[1];
+}
+
+// The entropy of the symbols plus a guess at the header; extra bits are left out as they do not
+// depend on the cut.
+double BlockSplitter::Estimate::bits() const {
+    const float* entropy = Tables().entropy;
+    return kHeaderBits + symbolBits + entropy[totals[0]] + entropy[totals[1]];
+}
+
+BlockSplitter::BlockSplitter() {
+    fFixedCode.makeFixed();
+    Tables();
 }
 
 unsigned BlockSplitter::split(const Item* anItems, uint32_t aCount, uint32_t* anEnds) {
@@ -53,69 +103,51 @@ void BlockSplitter::splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth)
         fEnds[fCount++] = aLast;
         return;
     }
-    auto& parts = fParts;
-    auto& whole = fWhole;
-    auto& left = fLeft;
-    auto& right = fRight;
-    std::fill(&parts[0][0], &parts[0][0] + kParts * kSymbols, 0u);
-    std::fill(std::begin(whole), std::end(whole), 0u);
-    std::fill(std::begin(left), std::end(left), 0u);
-    for (unsigned part = 0; part < kParts; ++part)
-        for (uint32_t i = aFirst + size * part / kParts; i < aFirst + size * (part + 1) / kParts; ++i)
-            Count(fItems[i], parts[part]);
-    for (const auto& part : parts)
-        for (unsigned symbol = 0; symbol < kSymbols; ++symbol)
-            whole[symbol] += part[symbol];
-
-    double best = estimatedBits(whole);
-    unsigned bestCut = 0;
-    for (unsigned cut = 1; cut < kParts; ++cut) {
-        for (unsigned symbol = 0; symbol < kSymbols; ++symbol) {
-            left[symbol] += parts[cut - 1][symbol];
-            right[symbol] = whole[symbol] - left[symbol];
-        }
-        const double bits = estimatedBits(left) + estimatedBits(right);
-        if (bits < best) {
-            best = bits;
-            bestCut = cut;
-        }
-    }
-    if (bestCut == 0) {
+    const unsigned cut = bestCut(aFirst, aLast);
+    if (cut == 0) {
         fEnds[fCount++] = aLast;
         return;
     }
-    std::fill(std::begin(left), std::end(left), 0u);
-    for (unsigned part = 0; part < bestCut; ++part)
-        for (unsigned symbol = 0; symbol < kSymbols; ++symbol)
-            left[symbol] += parts[part][symbol];
+    const uint32_t middle = aFirst + size * cut / kParts;
+    fLeft.clear();
+    fRight.clear();
+    for (uint32_t i = aFirst; i < middle; ++i)
+        fLeft.add(fItems[i]);
+    for (uint32_t i = middle; i < aLast; ++i)
+        fRight.add(fItems[i]);
+    uint32_t whole[kSymbols];
     for (unsigned symbol = 0; symbol < kSymbols; ++symbol)
-        right[symbol] = whole[symbol] - left[symbol];
-    if (exactBits(left) + exactBits(right) >= exactBits(whole)) {
+        whole[symbol] = fLeft.counts[symbol] + fRight.counts[symbol];
+    if (exactBits(fLeft.counts) + exactBits(fRight.counts) >= exactBits(whole)) {
         fEnds[fCount++] = aLast;
         return;
     }
-    const uint32_t cut = aFirst + size * bestCut / kParts;
-    splitRange(aFirst, cut, aDepth - 1);
-    splitRange(cut, aLast, aDepth - 1);
+    splitRange(aFirst, middle, aDepth - 1);
+    splitRange(middle, aLast, aDepth - 1);
 }
 
-// The entropy of the symbols plus a guess at the header; extra bits are left out as they do not
-// depend on the cut.
-double BlockSplitter::estimatedBits(const uint32_t* aHistogram) const {
-    double bits = kHeaderBits;
-    for (unsigned first : {0u, kLiteralLengthSymbols}) {
-        const unsigned last = first == 0 ? kLiteralLengthSymbols : kSymbols;
-        uint32_t total = 0;
-        for (unsigned symbol = first; symbol < last; ++symbol) {
-            const uint32_t count = aHistogram[symbol];
-            if (count == 0)
-                continue;
-            total += count;
-            bits += kHeaderBitsPerSymbol - fEntropy[count];
+// Moves a cut through the range part by part, items passing from the right half to the left one;
+// returns the part the estimated cheapest cut follows, 0 when not cutting is cheaper still.
+unsigned BlockSplitter::bestCut(uint32_t aFirst, uint32_t aLast) {
+    const uint32_t size = aLast - aFirst;
+    fLeft.clear();
+    fRight.clear();
+    for (uint32_t i = aFirst; i < aLast; ++i)
+        fRight.add(fItems[i]);
+    double best = fRight.bits();
+    unsigned chosen = 0;
+    for (unsigned cut = 1; cut < kParts; ++cut) {
+        for (uint32_t i = aFirst + size * (cut - 1) / kParts; i < aFirst + size * cut / kParts; ++i) {
+            fLeft.add(fItems[i]);
+            fRight.remove(fItems[i]);
         }
-        bits += fEntropy[total];
+        const double bits = fLeft.bits() + fRight.bits();
+        if (bits < best) {
+            best = bits;
+            chosen = cut;
+        }
     }
-    return bits;
+    return chosen;
 }
 
 uint64_t BlockSplitter::exactBits(const uint32_t* aHistogram) {

@@ -15,8 +15,7 @@ public:
     static constexpr unsigned kMaxDepth = 4;
     static constexpr unsigned kMaxBlocks = 1u << kMaxDepth;
 
-    explicit BlockSplitter(const Heap& aHeap);
-    bool allocate();
+    BlockSplitter();
 
     // Fills anEnds with the item index where each block ends (the last is aCount); returns the count.
     unsigned split(const Item* anItems, uint32_t aCount, uint32_t* anEnds);
@@ -25,17 +24,26 @@ private:
     static constexpr unsigned kSymbols = kLiteralLengthSymbols + kDistanceSymbols;
     static constexpr unsigned kParts = 64;
 
+    // Symbol counts of a range and the estimate of its bits, kept up to date as items come and go.
+    struct Estimate {
+        uint32_t counts[kSymbols];
+        uint32_t totals[2];
+        double symbolBits;
+
+        void clear();
+        void add(const Item& anItem);
+        void remove(const Item& anItem);
+        double bits() const;
+    };
+
     void splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth);
-    double estimatedBits(const uint32_t* aHistogram) const;
+    unsigned bestCut(uint32_t aFirst, uint32_t aLast);
     uint64_t exactBits(const uint32_t* aHistogram);
 
-    Table<float> fEntropy;
     BlockCode fCode;
     BlockCode fFixedCode;
-    uint32_t fParts[kParts][kSymbols];
-    uint32_t fWhole[kSymbols];
-    uint32_t fLeft[kSymbols];
-    uint32_t fRight[kSymbols];
+    Estimate fLeft;
+    Estimate fRight;
     const Item* fItems = nullptr;
     uint32_t* fEnds = nullptr;
     unsigned fCount = 0;

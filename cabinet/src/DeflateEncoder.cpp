@@ -2,6 +2,7 @@
 
 #include "DeflateBitWriter.h"
 #include "DeflateCostModel.h"
+#include "DeflateHuffman.h"
 
 #include <algorithm>
 #include <cmath>
@@ -71,14 +72,13 @@ bool LooksIncompressible(const uint8_t* aWindow, uint32_t aStart, uint32_t anEnd
 } // namespace
 
 Encoder::Encoder(const Heap& aHeap)
-    : fWindow(aHeap), fItems(aHeap), fBestItems(aHeap), fFinder(aHeap), fParser(aHeap), fSplitter(aHeap) {
+    : fWindow(aHeap), fItems(aHeap), fBestItems(aHeap), fFinder(aHeap), fParser(aHeap) {
     fFixedCode.makeFixed();
 }
 
 bool Encoder::allocate() {
     return fWindow.allocate(kWindowSize + kMaxBlockSize) && fItems.allocate(kMaxBlockSize) &&
-           fBestItems.allocate(kMaxBlockSize) && fFinder.allocate() && fParser.allocate() &&
-           fSplitter.allocate();
+           fBestItems.allocate(kMaxBlockSize) && fFinder.allocate() && fParser.allocate();
 }
 
 uint32_t Encoder::encode(std::span<const uint8_t> aHistory, std::span<const uint8_t> aBlock,
@@ -86,15 +86,41 @@ uint32_t Encoder::encode(std::span<const uint8_t> aHistory, std::span<const uint
     if (aBlock.size() > kMaxBlockSize)
         return 0;
     const std::span<const uint8_t> history = aHistory.last(std::min<size_t>(aHistory.size(), kWindowSize));
+    const bool continued = continues(history);
+    const uint32_t shift = continued ? fEnd - static_cast<uint32_t>(history.size()) : 0;
     std::copy(history.begin(), history.end(), fWindow.data());
     std::copy(aBlock.begin(), aBlock.end(), fWindow.data() + history.size());
     fStart = static_cast<uint32_t>(history.size());
     fEnd = fStart + static_cast<uint32_t>(aBlock.size());
-    if (LooksIncompressible(fWindow.data(), fStart, fEnd))
+    fIndexed = false;
+    if (LooksIncompressible(fWindow.data(), fStart, fEnd)) {
         planLiterals();
-    else
+    } else {
+        index(continued, shift);
         planParse();
+    }
     return write(anOutput);
+}
+
+// A history that ends the window searched last needs only the moving of what was learnt of it.
+bool Encoder::continues(std::span<const uint8_t> aHistory) const {
+    return fIndexed && !aHistory.empty() && aHistory.size() <= fEnd &&
+           std::equal(aHistory.begin(), aHistory.end(), fWindow.data() + fEnd - aHistory.size());
+}
+
+// Gets the match finder ready for the block: every history position in it. The last few bytes of
+// the previous window were too near its end to be added then.
+void Encoder::index(bool aContinued, uint32_t aShift) {
+    uint32_t first = 0;
+    if (aContinued) {
+        fFinder.slide(aShift, fEnd);
+        first = fStart - std::min<uint32_t>(fStart, MatchFinder::kMinLookahead - 1);
+    } else {
+        fFinder.reset(fWindow.data(), fEnd, kNiceLength, kSearchDepth, kSkipDepth);
+    }
+    for (uint32_t i = first; i < fStart; ++i)
+        fFinder.skip(i);
+    fIndexed = true;
 }
 
 void Encoder::planLiterals() {
@@ -107,9 +133,6 @@ void Encoder::planLiterals() {
 // The first parse takes the longest match everywhere; each later one is the cheapest path under
 // costs learnt from the best parse so far, block by block once that parse has been split.
 void Encoder::planParse() {
-    fFinder.reset(fWindow.data(), fEnd, kNiceLength, kSearchDepth, kSkipDepth);
-    for (uint32_t i = 0; i < fStart; ++i)
-        fFinder.skip(i);
     fParser.gatherMatches(fFinder, fWindow.data(), fStart, fEnd, kNiceLength);
 
     const uint32_t size = fEnd - fStart;
@@ -206,13 +229,27 @@ void Encoder::writeBlocks(BitWriter& aWriter) {
             fFixedCode.writeItems(aWriter, items, count);
         } else {
             aWriter.put(final | (kDynamicBlock << 1), 3);
-            block.code.shortenHeader();
-            block.code.writeHeader(aWriter);
-            block.code.writeItems(aWriter, items, count);
+            const BlockCode& code = shortestCode(block);
+            code.writeHeader(aWriter);
+            code.writeItems(aWriter, items, count);
         }
         firstItem = block.itemEnd;
         firstByte = block.byteEnd;
     }
+}
+
+// The block's code, or one built from counts evened out for a shorter header when that is cheaper
+// in all.
+const BlockCode& Encoder::shortestCode(Block& aBlock) {
+    aBlock.code.shortenHeader();
+    SymbolCounts smoothed = aBlock.counts;
+    SmoothForRunLengths(smoothed.literalLength, kUsedLiteralLengthSymbols);
+    SmoothForRunLengths(smoothed.distance, kDistanceSymbols);
+    fSmoothedCode.makeDynamic(smoothed);
+    fSmoothedCode.shortenHeader();
+    const uint64_t plain = aBlock.code.headerBits() + aBlock.code.symbolBits(aBlock.counts);
+    const uint64_t even = fSmoothedCode.headerBits() + fSmoothedCode.symbolBits(aBlock.counts);
+    return even < plain ? fSmoothedCode : aBlock.code;
 }
 
 void Encoder::writeStored(BitWriter& aWriter, uint32_t aFirst, uint32_t anEnd, bool aFinal) const {

@@ -15,7 +15,8 @@ namespace kf::cab::deflate {
 
 // Compresses one block of up to 32 KiB into a complete raw deflate stream that ends in a final
 // block. Matches may reach back into the history, as a decoder that kept it can follow them. The
-// output depends only on the history and the block.
+// output depends only on the history and the block, and on whether the history is what the
+// previous call encoded: then the match finder carries on rather than starting over.
 class Encoder {
 public:
     static constexpr uint32_t kMaxBlockSize = 32768;
@@ -46,6 +47,8 @@ private:
         uint64_t bits;
     };
 
+    bool continues(std::span<const uint8_t> aHistory) const;
+    void index(bool aContinued, uint32_t aShift);
     void planLiterals();
     void planParse();
     unsigned splitBest(uint32_t* aByteEnds);
@@ -54,6 +57,7 @@ private:
                   Plan& aPlan);
     uint32_t write(uint8_t* anOutput);
     void writeBlocks(BitWriter& aWriter);
+    const BlockCode& shortestCode(Block& aBlock);
     void writeStored(BitWriter& aWriter, uint32_t aFirst, uint32_t anEnd, bool aFinal) const;
 
     Table<uint8_t> fWindow;
@@ -63,12 +67,15 @@ private:
     Parser fParser;
     BlockSplitter fSplitter;
     BlockCode fFixedCode;
+    BlockCode fSmoothedCode;
     CostModel fCosts[kMaxBlocks];
     Plan fPlans[2];
     Plan* fBest = &fPlans[0];
     Plan* fCandidate = &fPlans[1];
     uint32_t fStart = 0;
     uint32_t fEnd = 0;
+    // Whether the match finder holds every position of the window but its last few.
+    bool fIndexed = false;
 };
 
 } // namespace kf::cab::deflate

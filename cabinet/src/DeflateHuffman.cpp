@@ -133,4 +133,44 @@ void BuildCodes(const uint8_t* aLengths, unsigned aCount, uint16_t* aCodes) {
     }
 }
 
+void SmoothForRunLengths(uint32_t* aCounts, unsigned aCount) {
+    constexpr uint32_t kCloseEnough = 4;
+    while (aCount > 0 && aCounts[aCount - 1] == 0)
+        --aCount;
+    bool inRun[kMaxSymbols] = {};
+    for (unsigned i = 0; i < aCount;) {
+        unsigned run = 1;
+        while (i + run < aCount && aCounts[i + run] == aCounts[i])
+            ++run;
+        if (run >= (aCounts[i] == 0 ? 5u : 7u))
+            std::fill(inRun + i, inRun + i + run, true);
+        i += run;
+    }
+    auto reference = [&](unsigned aFrom) -> uint32_t {
+        if (aFrom + 4 <= aCount)
+            return (aCounts[aFrom] + aCounts[aFrom + 1] + aCounts[aFrom + 2] + aCounts[aFrom + 3] + 2) / 4;
+        return aFrom < aCount ? aCounts[aFrom] : 0;
+    };
+    unsigned stride = 0;
+    uint64_t sum = 0;
+    uint32_t level = aCount > 0 ? aCounts[0] : 0;
+    for (unsigned i = 0; i <= aCount; ++i) {
+        const bool ends = i == aCount || inRun[i] ||
+                          (aCounts[i] > level ? aCounts[i] - level : level - aCounts[i]) >= kCloseEnough;
+        if (ends) {
+            if (stride >= 4 || (stride >= 3 && sum == 0)) {
+                const uint32_t mean =
+                    sum == 0 ? 0 : std::max<uint32_t>(1, static_cast<uint32_t>((sum + stride / 2) / stride));
+                std::fill(aCounts + i - stride, aCounts + i, mean);
+            }
+            stride = 0;
+            sum = 0;
+            level = reference(i);
+        }
+        ++stride;
+        if (i != aCount)
+            sum += aCounts[i];
+    }
+}
+
 } // namespace kf::cab::deflate

@@ -54,13 +54,24 @@ void MatchFinder::reset(const uint8_t* aWindow, uint32_t anEnd, unsigned aNiceLe
     std::fill(fHead4.data(), fHead4.data() + fHead4.size(), kNone);
 }
 
+void MatchFinder::slide(uint32_t aShift, uint32_t anEnd) {
+    auto moved = [aShift](uint16_t aStored) {
+        return aStored > aShift ? static_cast<uint16_t>(aStored - aShift) : kNone;
+    };
+    std::transform(fHead3.data(), fHead3.data() + fHead3.size(), fHead3.data(), moved);
+    std::transform(fHead4.data(), fHead4.data() + fHead4.size(), fHead4.data(), moved);
+    std::transform(fChildren.data() + 2 * aShift, fChildren.data() + fChildren.size(), fChildren.data(),
+                   moved);
+    fEnd = anEnd;
+}
+
 // The tree of a hash bucket is ordered by the strings that follow each position. The new position
 // becomes the root; the old nodes are split into its smaller and greater subtrees on the way down.
 // Every node between the nearest smaller and greater one shares their common prefix with the new
 // string, so comparisons start after it. Nodes beyond the depth or out of reach are cut off.
 template <bool kCollect> uint32_t MatchFinder::advance(uint32_t aPosition, Match* aMatches) {
     const uint32_t available = fEnd - aPosition;
-    if (available < 4)
+    if (available < kMinLookahead)
         return 0;
     const uint32_t limit = std::min(available, kMaxMatch);
     const uint32_t nice = std::min(limit, fNiceLength);

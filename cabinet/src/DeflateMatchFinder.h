@@ -19,6 +19,8 @@ struct Match {
 class MatchFinder {
 public:
     static constexpr uint32_t kCapacity = 65536;
+    // The bytes a position needs from itself on to be found or added.
+    static constexpr uint32_t kMinLookahead = 4;
 
     explicit MatchFinder(const Heap& aHeap);
     bool allocate();
@@ -27,6 +29,9 @@ public:
     // position is only added; a match of aNiceLength ends the search.
     void reset(const uint8_t* aWindow, uint32_t anEnd, unsigned aNiceLength, unsigned aSearchDepth,
                unsigned aSkipDepth);
+    // Moves the window aShift bytes down, keeping what is known of the positions still in it, and
+    // sets its new end: the caller has moved the bytes alike.
+    void slide(uint32_t aShift, uint32_t anEnd);
 
     // The matches at aPosition, each longer than the one before, with the nearest distance found
     // for its length; returns their count (at most kMaxMatch - 2).

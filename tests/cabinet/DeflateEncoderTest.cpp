@@ -146,6 +146,33 @@ TEST_F(DeflateEncoder, EveryKindOfDataInflatesWithAndWithoutHistory) {
     }
 }
 
+// Blocks in folder order let the encoder carry its match finder on from one block to the next; it
+// must find what an encoder starting over finds, back to the oldest byte of the history.
+TEST_F(DeflateEncoder, CarryingOnFindsWhatStartingOverFinds) {
+    const std::string first = StructuredBytes(20000, 31);
+    const std::string second = StructuredBytes(32768, 32);
+    const std::vector<std::string> folder = {first, second, second, TextBytes(32768, 33),
+                                             TextBytes(32768, 33).substr(7) + first.substr(0, 7)};
+    std::string history;
+    size_t carried = 0;
+    size_t fresh = 0;
+    for (const std::string& block : folder) {
+        const std::string stream = roundTrip(history, block);
+        Encoder starting{heap};
+        ASSERT_TRUE(starting.allocate());
+        std::string out(Encoder::kMaxOutputSize, '\0');
+        const uint32_t size =
+            starting.encode(Bytes(history), Bytes(block), reinterpret_cast<uint8_t*>(out.data()));
+        EXPECT_LE(stream.size(), size + size / 100 + 16) << "carrying on lost matches";
+        carried += stream.size();
+        fresh += size;
+        history = block;
+    }
+    EXPECT_LE(carried, fresh + fresh / 200);
+    // The third block repeats the second: every match is 32768 bytes back.
+    EXPECT_LT(roundTrip(folder[1], folder[2]).size(), 300u);
+}
+
 TEST_F(DeflateEncoder, EmptyAndTinyBlocks) {
     EXPECT_EQ(roundTrip("", ""), std::string("\x03\x00", 2)) << "one empty fixed final block";
     const std::string history = TextBytes(32768, 3);
