@@ -12,10 +12,11 @@ namespace kf::cab::deflate {
 
 namespace {
 
-// Search effort: tree nodes visited per position, and the match length that ends a search.
+// Search effort: tree nodes visited per position, and the match length that ends a search (and
+// is taken as it is: longer ones gain next to nothing).
 constexpr unsigned kSearchDepth = 40;
 constexpr unsigned kSkipDepth = 20;
-constexpr unsigned kNiceLength = kMaxMatch;
+constexpr unsigned kNiceLength = 128;
 // Cheapest-path passes, each with the costs of the one before.
 constexpr unsigned kPasses = 2;
 
@@ -131,7 +132,8 @@ void Encoder::planLiterals() {
 }
 
 // The first parse takes the longest match everywhere; each later one is the cheapest path under
-// costs learnt from the best parse so far, block by block once that parse has been split.
+// costs learnt from the best parse so far, block by block once that parse has been split. Only
+// the last looks at every match length: the ones before serve to learn costs.
 void Encoder::planParse() {
     fParser.gatherMatches(fFinder, fWindow.data(), fStart, fEnd, kNiceLength);
 
@@ -142,7 +144,7 @@ void Encoder::planParse() {
         const unsigned blocks = pass == 0 ? 1 : splitBest(byteEnds);
         for (unsigned block = 0; block < blocks; ++block)
             fCosts[block].setFromCounts(fBest->blocks[block].counts);
-        const uint32_t count = fParser.parseCheapest(fCosts, byteEnds, fItems.data());
+        const uint32_t count = fParser.parseCheapest(fCosts, byteEnds, pass + 1 == kPasses, fItems.data());
         describe(fItems.data(), count, byteEnds, blocks, *fCandidate);
         if (fCandidate->bits >= fBest->bits && pass > 0)
             break;

@@ -66,7 +66,8 @@ uint32_t Parser::parseGreedy(Item* anItems) const {
     return count;
 }
 
-uint32_t Parser::parseCheapest(const CostModel* aCosts, const uint32_t* aBlockEnds, Item* anItems) {
+uint32_t Parser::parseCheapest(const CostModel* aCosts, const uint32_t* aBlockEnds, bool anEveryLength,
+                               Item* anItems) {
     uint32_t* costs = fCosts.data();
     uint32_t* steps = fSteps.data();
     costs[0] = 0;
@@ -92,7 +93,8 @@ uint32_t Parser::parseCheapest(const CostModel* aCosts, const uint32_t* aBlockEn
             const Match match = fMatches[m];
             const uint32_t base = cost + model->distance(match.distance);
             const uint32_t step = static_cast<uint32_t>(match.distance) << 16;
-            for (uint32_t length = shorter + 1; length <= match.length; ++length) {
+            for (uint32_t length = anEveryLength ? shorter + 1 : match.length; length <= match.length;
+                 ++length) {
                 const uint32_t total = base + lengthCosts[length];
                 const bool cheaper = total < targets[length];
                 targets[length] = cheaper ? total : targets[length];

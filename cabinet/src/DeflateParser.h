@@ -24,8 +24,10 @@ public:
     // The longest match at each position, or a literal: a first parse to learn costs from.
     uint32_t parseGreedy(Item* anItems) const;
     // The cheapest parse; a match or literal starting before aBlockEnds[k] (block offsets) is priced
-    // by aCosts[k]. Returns the item count.
-    uint32_t parseCheapest(const CostModel* aCosts, const uint32_t* aBlockEnds, Item* anItems);
+    // by aCosts[k]. Without aEveryLength each match is tried at its own length only, which is much
+    // quicker and nearly as good. Returns the item count.
+    uint32_t parseCheapest(const CostModel* aCosts, const uint32_t* aBlockEnds, bool anEveryLength,
+                           Item* anItems);
 
 private:
     const uint8_t* fBlock = nullptr;
