@@ -45,6 +45,11 @@ for level in 0 1 2; do
     sed "s/__LEVEL__/$level/" "$project.template" > "$project"
     names=("No compression" "Normal (MSZIP)" "Maximal (LZX)")
     measure "kelpforge ${names[$level]}" "$work/setup.exe" "$cli" build "$project"
+    # A figure is only worth something if the setup gives the files back as they were.
+    rm -rf "$work/extracted"
+    "$cli" extract "$work/setup.exe" "$work/extracted" > /dev/null
+    diff -r "$work/extracted/%Install Path%" "$corpus" > /dev/null ||
+        { echo "the ${names[$level]} setup does not give the corpus back" >&2; exit 1; }
 done
 
 measure "cp (copy of the files)" "$work/copy" cp -r "$corpus" "$work/copy"

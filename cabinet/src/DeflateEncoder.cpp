@@ -109,18 +109,15 @@ bool Encoder::continues(std::span<const uint8_t> aHistory) const {
            std::equal(aHistory.begin(), aHistory.end(), fWindow.data() + fEnd - aHistory.size());
 }
 
-// Gets the match finder ready for the block: every history position in it. The last few bytes of
-// the previous window were too near its end to be added then.
+// Gets the match finder ready for the block: every history position in it.
 void Encoder::index(bool aContinued, uint32_t aShift) {
-    uint32_t first = 0;
     if (aContinued) {
         fFinder.slide(aShift, fEnd);
-        first = fStart - std::min<uint32_t>(fStart, MatchFinder::kMinLookahead - 1);
     } else {
         fFinder.reset(fWindow.data(), fEnd, kNiceLength, kSearchDepth, kSkipDepth);
+        for (uint32_t i = 0; i < fStart; ++i)
+            fFinder.skip(i);
     }
-    for (uint32_t i = first; i < fStart; ++i)
-        fFinder.skip(i);
     fIndexed = true;
 }
 

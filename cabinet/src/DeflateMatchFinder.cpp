@@ -50,6 +50,7 @@ void MatchFinder::reset(const uint8_t* aWindow, uint32_t anEnd, unsigned aNiceLe
     fNiceLength = aNiceLength;
     fSearchDepth = aSearchDepth;
     fSkipDepth = aSkipDepth;
+    fJoinedEnd = 0;
     std::fill(fHead3.data(), fHead3.data() + fHead3.size(), kNone);
     std::fill(fHead4.data(), fHead4.data() + fHead4.size(), kNone);
 }
@@ -63,13 +64,47 @@ void MatchFinder::slide(uint32_t aShift, uint32_t anEnd) {
     std::transform(fChildren.data() + 2 * aShift, fChildren.data() + fChildren.size(), fChildren.data(),
                    moved);
     fEnd = anEnd;
+    fJoinedEnd = fJoinedEnd > aShift ? fJoinedEnd - aShift : 0;
 }
 
-// The tree of a hash bucket is ordered by the strings that follow each position. The new position
-// becomes the root; the old nodes are split into its smaller and greater subtrees on the way down.
-// Every node between the nearest smaller and greater one shares their common prefix with the new
-// string, so comparisons start after it. Nodes beyond the depth or out of reach are cut off.
-template <bool kCollect> uint32_t MatchFinder::advance(uint32_t aPosition, Match* aMatches) {
+uint32_t MatchFinder::find(uint32_t aPosition, Match* aMatches) {
+    return joins(aPosition) ? advance<true>(aPosition, aMatches) : search(aPosition, aMatches);
+}
+
+void MatchFinder::skip(uint32_t aPosition) {
+    if (joins(aPosition))
+        advance<false>(aPosition, nullptr);
+}
+
+// Adds the positions before this one that were waiting for more bytes and can join now; tells
+// whether this one joins too.
+bool MatchFinder::joins(uint32_t aPosition) {
+    const uint32_t lookahead = std::max<uint32_t>(fNiceLength, kMinLookahead);
+    for (; fJoinedEnd < aPosition && fEnd - fJoinedEnd >= lookahead; ++fJoinedEnd)
+        advance<false>(fJoinedEnd, nullptr);
+    if (fJoinedEnd != aPosition || fEnd - aPosition < lookahead)
+        return false;
+    ++fJoinedEnd;
+    return true;
+}
+
+// The latest position with the same first 3 bytes, checked byte by byte.
+uint32_t MatchFinder::nearMatch(uint32_t aPosition, uint32_t aLimit, int32_t aLowest, Match* aMatches) {
+    const uint8_t* current = fWindow + aPosition;
+    const uint32_t hash3 = Hash3(current);
+    const int32_t near = Position(fHead3[hash3]);
+    fHead3[hash3] = Stored(static_cast<int32_t>(aPosition));
+    if (aMatches == nullptr || near < aLowest)
+        return 0;
+    const uint32_t length = ExtendMatch(fWindow + near, current, 0, aLimit);
+    if (length < kMinMatch)
+        return 0;
+    aMatches[0] = {static_cast<uint16_t>(length), static_cast<uint16_t>(aPosition - near)};
+    return 1;
+}
+
+// Walks the tree of the position's hash as advance() does, leaving it as it is.
+uint32_t MatchFinder::search(uint32_t aPosition, Match* aMatches) {
     const uint32_t available = fEnd - aPosition;
     if (available < kMinLookahead)
         return 0;
@@ -77,19 +112,46 @@ template <bool kCollect> uint32_t MatchFinder::advance(uint32_t aPosition, Match
     const uint32_t nice = std::min(limit, fNiceLength);
     const int32_t lowest = aPosition > kWindowSize ? static_cast<int32_t>(aPosition - kWindowSize) : 0;
     const uint8_t* current = fWindow + aPosition;
-    uint32_t count = 0;
-    uint32_t best = kMinMatch - 1;
-
-    const uint32_t hash3 = Hash3(current);
-    const int32_t near = Position(fHead3[hash3]);
-    fHead3[hash3] = Stored(static_cast<int32_t>(aPosition));
-    if (kCollect && near >= lowest) {
-        const uint32_t length = ExtendMatch(fWindow + near, current, 0, limit);
-        if (length >= kMinMatch) {
-            aMatches[count++] = {static_cast<uint16_t>(length), static_cast<uint16_t>(aPosition - near)};
-            best = length;
+    uint32_t count = nearMatch(aPosition, limit, lowest, aMatches);
+    uint32_t best = count > 0 ? aMatches[0].length : kMinMatch - 1;
+    int32_t node = Position(fHead4[Hash4(current)]);
+    uint32_t smallerLength = 0;
+    uint32_t greaterLength = 0;
+    uint32_t length = 0;
+    for (unsigned depth = fSearchDepth; node >= lowest && depth > 0; --depth) {
+        const uint8_t* candidate = fWindow + node;
+        if (candidate[length] == current[length]) {
+            length = ExtendMatch(candidate, current, length + 1, limit);
+            if (length > best) {
+                best = length;
+                aMatches[count++] = {static_cast<uint16_t>(length), static_cast<uint16_t>(aPosition - node)};
+            }
+            if (length >= nice)
+                break;
         }
+        if (candidate[length] < current[length]) {
+            node = Position(fChildren[2 * node + 1]);
+            smallerLength = length;
+        } else {
+            node = Position(fChildren[2 * node]);
+            greaterLength = length;
+        }
+        length = std::min(smallerLength, greaterLength);
     }
+    return count;
+}
+
+// The tree of a hash bucket is ordered by the strings that follow each position. The new position
+// becomes the root; the old nodes are split into its smaller and greater subtrees on the way down.
+// Every node between the nearest smaller and greater one shares their common prefix with the new
+// string, so comparisons start after it. Nodes beyond the depth or out of reach are cut off.
+template <bool kCollect> uint32_t MatchFinder::advance(uint32_t aPosition, Match* aMatches) {
+    const uint32_t limit = std::min(fEnd - aPosition, kMaxMatch);
+    const uint32_t nice = std::min(limit, fNiceLength);
+    const int32_t lowest = aPosition > kWindowSize ? static_cast<int32_t>(aPosition - kWindowSize) : 0;
+    const uint8_t* current = fWindow + aPosition;
+    uint32_t count = nearMatch(aPosition, limit, lowest, kCollect ? aMatches : nullptr);
+    uint32_t best = count > 0 ? aMatches[0].length : kMinMatch - 1;
 
     const uint32_t hash4 = Hash4(current);
     int32_t node = Position(fHead4[hash4]);

@@ -15,12 +15,12 @@ struct Match {
 
 // Finds the matches at each window position among the previous 32 KiB, through binary trees of
 // the strings that share a 4-byte hash, plus the latest string with the same 3 bytes.
-// Positions must be visited in order, each once (find or skip).
+// Positions must be visited in order, each once (find or skip). A tree is ordered by the strings'
+// first nice-length bytes, so a position joins it only once the window holds that many bytes from
+// it on; nearer the end it is searched without joining, and joins when a slide brings more bytes.
 class MatchFinder {
 public:
     static constexpr uint32_t kCapacity = 65536;
-    // The bytes a position needs from itself on to be found or added.
-    static constexpr uint32_t kMinLookahead = 4;
 
     explicit MatchFinder(const Heap& aHeap);
     bool allocate();
@@ -35,17 +35,25 @@ public:
 
     // The matches at aPosition, each longer than the one before, with the nearest distance found
     // for its length; returns their count (at most kMaxMatch - 2).
-    uint32_t find(uint32_t aPosition, Match* aMatches) { return advance<true>(aPosition, aMatches); }
-    void skip(uint32_t aPosition) { advance<false>(aPosition, nullptr); }
+    uint32_t find(uint32_t aPosition, Match* aMatches);
+    void skip(uint32_t aPosition);
 
 private:
+    // The bytes a position needs from itself on to be hashed.
+    static constexpr uint32_t kMinLookahead = 4;
+
+    bool joins(uint32_t aPosition);
     template <bool kCollect> uint32_t advance(uint32_t aPosition, Match* aMatches);
+    uint32_t search(uint32_t aPosition, Match* aMatches);
+    uint32_t nearMatch(uint32_t aPosition, uint32_t aLimit, int32_t aLowest, Match* aMatches);
 
     Table<uint16_t> fHead3;
     Table<uint16_t> fHead4;
     Table<uint16_t> fChildren;
     const uint8_t* fWindow = nullptr;
     uint32_t fEnd = 0;
+    // Positions below this one are in the trees (or never will be).
+    uint32_t fJoinedEnd = 0;
     unsigned fSearchDepth = 0;
     unsigned fSkipDepth = 0;
     unsigned fNiceLength = 0;

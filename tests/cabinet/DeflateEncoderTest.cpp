@@ -173,6 +173,42 @@ TEST_F(DeflateEncoder, CarryingOnFindsWhatStartingOverFinds) {
     EXPECT_LT(roundTrip(folder[1], folder[2]).size(), 600u);
 }
 
+// Records of two letters copied from a few originals with changes only after their first 100
+// bytes: many strings share long beginnings, also across block ends, where the match finder has
+// seen too few bytes of a string to place it for good.
+std::string SharedBeginnings(size_t aSize, uint32_t aSeed) {
+    std::mt19937 generator(aSeed);
+    std::vector<std::string> originals;
+    for (int i = 0; i < 3; ++i) {
+        std::string record;
+        for (int k = 0; k < 400; ++k)
+            record += static_cast<char>('a' + generator() % 2);
+        originals.push_back(record);
+    }
+    std::string bytes;
+    while (bytes.size() < aSize) {
+        std::string record = originals[generator() % originals.size()];
+        record.resize(120 + generator() % 280);
+        for (int i = generator() % 4; i > 0; --i)
+            record[100 + generator() % (record.size() - 100)] = static_cast<char>('a' + generator() % 2);
+        bytes += record;
+    }
+    bytes.resize(aSize);
+    return bytes;
+}
+
+TEST_F(DeflateEncoder, StringsThatStraddleBlockEndsMatchOnlyWhatTheyHold) {
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        const std::string folder = SharedBeginnings(4 * 32768, seed);
+        std::string history;
+        for (size_t start = 0; start < folder.size(); start += 32768) {
+            const std::string block = folder.substr(start, 32768);
+            roundTrip(history, block);
+            history = block;
+        }
+    }
+}
+
 TEST_F(DeflateEncoder, EmptyAndTinyBlocks) {
     EXPECT_EQ(roundTrip("", ""), std::string("\x03\x00", 2)) << "one empty fixed final block";
     const std::string history = TextBytes(32768, 3);
