@@ -34,6 +34,23 @@ int32_t Position(uint16_t aStored) {
     return static_cast<int32_t>(aStored) - 1;
 }
 
+// The latest position with the same first 3 bytes, checked byte by byte; the position becomes the
+// latest one. Returns the count of matches (0 or 1) put in aMatches, if given.
+inline uint32_t NearMatch(uint16_t* aHead3, const uint8_t* aWindow, uint32_t aPosition, uint32_t aLimit,
+                   int32_t aLowest, Match* aMatches) {
+    const uint8_t* current = aWindow + aPosition;
+    const uint32_t hash3 = Hash3(current);
+    const int32_t near = Position(aHead3[hash3]);
+    aHead3[hash3] = Stored(static_cast<int32_t>(aPosition));
+    if (aMatches == nullptr || near < aLowest)
+        return 0;
+    const uint32_t length = ExtendMatch(aWindow + near, current, 0, aLimit);
+    if (length < kMinMatch)
+        return 0;
+    aMatches[0] = {static_cast<uint16_t>(length), static_cast<uint16_t>(aPosition - near)};
+    return 1;
+}
+
 } // namespace
 
 MatchFinder::MatchFinder(const Heap& aHeap) : fHead3(aHeap), fHead4(aHeap), fChildren(aHeap) {}
@@ -50,6 +67,7 @@ void MatchFinder::reset(const uint8_t* aWindow, uint32_t anEnd, unsigned aNiceLe
     fNiceLength = aNiceLength;
     fSearchDepth = aSearchDepth;
     fSkipDepth = aSkipDepth;
+    fJoinLookahead = std::max<uint32_t>(aNiceLength, kMinLookahead);
     fJoinedEnd = 0;
     std::fill(fHead3.data(), fHead3.data() + fHead3.size(), kNone);
     std::fill(fHead4.data(), fHead4.data() + fHead4.size(), kNone);
@@ -67,40 +85,21 @@ void MatchFinder::slide(uint32_t aShift, uint32_t anEnd) {
     fJoinedEnd = fJoinedEnd > aShift ? fJoinedEnd - aShift : 0;
 }
 
-uint32_t MatchFinder::find(uint32_t aPosition, Match* aMatches) {
-    return joins(aPosition) ? advance<true>(aPosition, aMatches) : search(aPosition, aMatches);
+uint32_t MatchFinder::findAfterCatchingUp(uint32_t aPosition, Match* aMatches) {
+    return catchUp(aPosition) ? advance<true>(aPosition, aMatches) : search(aPosition, aMatches);
 }
 
-void MatchFinder::skip(uint32_t aPosition) {
-    if (joins(aPosition))
+void MatchFinder::skipAfterCatchingUp(uint32_t aPosition) {
+    if (catchUp(aPosition))
         advance<false>(aPosition, nullptr);
 }
 
 // Adds the positions before this one that were waiting for more bytes and can join now; tells
 // whether this one joins too.
-bool MatchFinder::joins(uint32_t aPosition) {
-    const uint32_t lookahead = std::max<uint32_t>(fNiceLength, kMinLookahead);
-    for (; fJoinedEnd < aPosition && fEnd - fJoinedEnd >= lookahead; ++fJoinedEnd)
+bool MatchFinder::catchUp(uint32_t aPosition) {
+    for (; fJoinedEnd < aPosition && fEnd - fJoinedEnd >= fJoinLookahead; ++fJoinedEnd)
         advance<false>(fJoinedEnd, nullptr);
-    if (fJoinedEnd != aPosition || fEnd - aPosition < lookahead)
-        return false;
-    ++fJoinedEnd;
-    return true;
-}
-
-// The latest position with the same first 3 bytes, checked byte by byte.
-uint32_t MatchFinder::nearMatch(uint32_t aPosition, uint32_t aLimit, int32_t aLowest, Match* aMatches) {
-    const uint8_t* current = fWindow + aPosition;
-    const uint32_t hash3 = Hash3(current);
-    const int32_t near = Position(fHead3[hash3]);
-    fHead3[hash3] = Stored(static_cast<int32_t>(aPosition));
-    if (aMatches == nullptr || near < aLowest)
-        return 0;
-    const uint32_t length = ExtendMatch(fWindow + near, current, 0, aLimit);
-    if (length < kMinMatch)
-        return 0;
-    aMatches[0] = {static_cast<uint16_t>(length), static_cast<uint16_t>(aPosition - near)};
-    return 1;
+    return joins(aPosition);
 }
 
 // Walks the tree of the position's hash as advance() does, leaving it as it is.
@@ -112,7 +111,7 @@ uint32_t MatchFinder::search(uint32_t aPosition, Match* aMatches) {
     const uint32_t nice = std::min(limit, fNiceLength);
     const int32_t lowest = aPosition > kWindowSize ? static_cast<int32_t>(aPosition - kWindowSize) : 0;
     const uint8_t* current = fWindow + aPosition;
-    uint32_t count = nearMatch(aPosition, limit, lowest, aMatches);
+    uint32_t count = NearMatch(fHead3.data(), fWindow, aPosition, limit, lowest, aMatches);
     uint32_t best = count > 0 ? aMatches[0].length : kMinMatch - 1;
     int32_t node = Position(fHead4[Hash4(current)]);
     uint32_t smallerLength = 0;
@@ -150,7 +149,8 @@ template <bool kCollect> uint32_t MatchFinder::advance(uint32_t aPosition, Match
     const uint32_t nice = std::min(limit, fNiceLength);
     const int32_t lowest = aPosition > kWindowSize ? static_cast<int32_t>(aPosition - kWindowSize) : 0;
     const uint8_t* current = fWindow + aPosition;
-    uint32_t count = nearMatch(aPosition, limit, lowest, kCollect ? aMatches : nullptr);
+    uint32_t count =
+        NearMatch(fHead3.data(), fWindow, aPosition, limit, lowest, kCollect ? aMatches : nullptr);
     uint32_t best = count > 0 ? aMatches[0].length : kMinMatch - 1;
 
     const uint32_t hash4 = Hash4(current);

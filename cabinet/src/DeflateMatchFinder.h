@@ -35,17 +35,34 @@ public:
 
     // The matches at aPosition, each longer than the one before, with the nearest distance found
     // for its length; returns their count (at most kMaxMatch - 2).
-    uint32_t find(uint32_t aPosition, Match* aMatches);
-    void skip(uint32_t aPosition);
+    uint32_t find(uint32_t aPosition, Match* aMatches) {
+        return joins(aPosition) ? advance<true>(aPosition, aMatches)
+                                : findAfterCatchingUp(aPosition, aMatches);
+    }
+    void skip(uint32_t aPosition) {
+        if (joins(aPosition))
+            advance<false>(aPosition, nullptr);
+        else
+            skipAfterCatchingUp(aPosition);
+    }
 
 private:
     // The bytes a position needs from itself on to be hashed.
     static constexpr uint32_t kMinLookahead = 4;
 
-    bool joins(uint32_t aPosition);
+    // Whether the position is the next to join and the window holds enough bytes of it; if so it
+    // counts as joined.
+    bool joins(uint32_t aPosition) {
+        if (aPosition != fJoinedEnd || fEnd - aPosition < fJoinLookahead)
+            return false;
+        ++fJoinedEnd;
+        return true;
+    }
+    bool catchUp(uint32_t aPosition);
+    uint32_t findAfterCatchingUp(uint32_t aPosition, Match* aMatches);
+    void skipAfterCatchingUp(uint32_t aPosition);
     template <bool kCollect> uint32_t advance(uint32_t aPosition, Match* aMatches);
     uint32_t search(uint32_t aPosition, Match* aMatches);
-    uint32_t nearMatch(uint32_t aPosition, uint32_t aLimit, int32_t aLowest, Match* aMatches);
 
     Table<uint16_t> fHead3;
     Table<uint16_t> fHead4;
@@ -54,6 +71,7 @@ private:
     uint32_t fEnd = 0;
     // Positions below this one are in the trees (or never will be).
     uint32_t fJoinedEnd = 0;
+    uint32_t fJoinLookahead = 0;
     unsigned fSearchDepth = 0;
     unsigned fSkipDepth = 0;
     unsigned fNiceLength = 0;
