@@ -32,7 +32,9 @@ project=$work/corpus.kfp
 declare -A results
 measure() { # label, output, command...: prints seconds, peak MB and output size
     local label=$1 output=$2; shift 2
-    rm -f "$output"
+    rm -rf "$output"
+    # Each run starts with nothing left to write back, so that none pays for the one before.
+    sync
     /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1 || { printf '%-28s failed\n' "$label"; return; }
     read -r seconds kilobytes < "$work/time"
     size=$(bytes_in "$output")
