@@ -2,13 +2,13 @@
 
 #include "project/Exception.h"
 
-#include <cerrno>
-#include <cstdarg>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <mspack.h>
 #include <unistd.h>
+#include <vector>
 
 namespace kf {
 
@@ -16,48 +16,39 @@ namespace {
 
 constexpr const char* kCabinetName = "cabinet";
 constexpr const char* kMemoryTarget = "\x01memory";
-constexpr const char* kDiscardTarget = "\x01discard";
 
-enum class TKind { Region, Memory, Discard, File };
+enum class TKind { Cabinet, Memory, File };
 
-// One open file of libmspack: the cabinet's region of the host file, or a decoded member's target.
+// One open file of libmspack: the cabinet's source, or a decoded member's target.
 struct TOpenFile {
     TKind Kind;
     int Descriptor = -1;
-    uint64_t Base = 0;
-    uint64_t Length = 0;
+    TByteSource* Source = nullptr;
     uint64_t Position = 0;
     std::string* Memory = nullptr;
 };
 
-// libmspack's view of the host file: a window onto the cabinet, and targets for decoded members.
-struct TRegionSystem {
+// libmspack's view of the world: the cabinet's source, and targets for decoded members.
+struct TSourceSystem {
     mspack_system Base;
-    std::string Path;
-    uint64_t Offset;
-    uint64_t Length;
+    TByteSource* Source;
     std::string* Memory;
 };
 
-TOpenFile* OpenTarget(const TRegionSystem& aSystem, const char* aName) {
+TOpenFile* OpenTarget(const TSourceSystem& aSystem, const char* aName) {
     if (std::strcmp(aName, kMemoryTarget) == 0)
-        return new TOpenFile{TKind::Memory, -1, 0, 0, 0, aSystem.Memory};
-    if (std::strcmp(aName, kDiscardTarget) == 0)
-        return new TOpenFile{TKind::Discard};
+        return new TOpenFile{TKind::Memory, -1, nullptr, 0, aSystem.Memory};
     const int descriptor = ::open(aName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     return descriptor < 0 ? nullptr : new TOpenFile{TKind::File, descriptor};
 }
 
 mspack_file* SysOpen(mspack_system* aSelf, const char* aName, int aMode) {
-    const auto& system = *reinterpret_cast<TRegionSystem*>(aSelf);
+    const auto& system = *reinterpret_cast<TSourceSystem*>(aSelf);
     TOpenFile* file = nullptr;
-    if (aMode == MSPACK_SYS_OPEN_READ && std::strcmp(aName, kCabinetName) == 0) {
-        const int descriptor = ::open(system.Path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (descriptor >= 0)
-            file = new TOpenFile{TKind::Region, descriptor, system.Offset, system.Length};
-    } else if (aMode == MSPACK_SYS_OPEN_WRITE) {
+    if (aMode == MSPACK_SYS_OPEN_READ && std::strcmp(aName, kCabinetName) == 0)
+        file = new TOpenFile{TKind::Cabinet, -1, system.Source};
+    else if (aMode == MSPACK_SYS_OPEN_WRITE)
         file = OpenTarget(system, aName);
-    }
     return reinterpret_cast<mspack_file*>(file);
 }
 
@@ -68,18 +59,22 @@ void SysClose(mspack_file* aFile) {
     delete file;
 }
 
+// No exception may pass through libmspack: a failed read is its error value.
 int SysRead(mspack_file* aFile, void* aBuffer, int aBytes) {
     auto* file = reinterpret_cast<TOpenFile*>(aFile);
-    if (file->Kind != TKind::Region || aBytes < 0)
+    if (file->Kind != TKind::Cabinet || aBytes < 0)
         return -1;
-    const uint64_t left = file->Position < file->Length ? file->Length - file->Position : 0;
+    const uint64_t size = file->Source->Size();
+    const uint64_t left = file->Position < size ? size - file->Position : 0;
     const size_t wanted = static_cast<size_t>(std::min<uint64_t>(static_cast<uint64_t>(aBytes), left));
-    const ssize_t count =
-        ::pread(file->Descriptor, aBuffer, wanted, static_cast<off_t>(file->Base + file->Position));
-    if (count < 0)
+    try {
+        const std::string bytes = file->Source->Read(file->Position, wanted);
+        std::memcpy(aBuffer, bytes.data(), bytes.size());
+    } catch (const std::exception&) {
         return -1;
-    file->Position += static_cast<uint64_t>(count);
-    return static_cast<int>(count);
+    }
+    file->Position += wanted;
+    return static_cast<int>(wanted);
 }
 
 int SysWrite(mspack_file* aFile, void* aBuffer, int aBytes) {
@@ -96,11 +91,14 @@ int SysWrite(mspack_file* aFile, void* aBuffer, int aBytes) {
 
 int SysSeek(mspack_file* aFile, off_t anOffset, int aMode) {
     auto* file = reinterpret_cast<TOpenFile*>(aFile);
+    if (file->Kind != TKind::Cabinet)
+        return -1;
+    const uint64_t size = file->Source->Size();
     const int64_t origin = aMode == MSPACK_SYS_SEEK_START ? 0
                            : aMode == MSPACK_SYS_SEEK_CUR ? static_cast<int64_t>(file->Position)
-                                                          : static_cast<int64_t>(file->Length);
+                                                          : static_cast<int64_t>(size);
     const int64_t target = origin + anOffset;
-    if (file->Kind != TKind::Region || target < 0 || static_cast<uint64_t>(target) > file->Length)
+    if (target < 0 || static_cast<uint64_t>(target) > size)
         return -1;
     file->Position = static_cast<uint64_t>(target);
     return 0;
@@ -127,22 +125,19 @@ void SysCopy(void* aSource, void* aTarget, size_t aBytes) {
 } // namespace
 
 struct TEmbeddedCabinet::TState {
-    TRegionSystem System{};
+    TSourceSystem System{};
     std::string Captured;
     mscab_decompressor* Decompressor = nullptr;
     mscabd_cabinet* Cabinet = nullptr;
     std::vector<mscabd_file*> Files;
 };
 
-TEmbeddedCabinet::TEmbeddedCabinet(const std::string& aPath, uint64_t anOffset, uint64_t aLength,
-                                   const std::string& aWhat)
+TEmbeddedCabinet::TEmbeddedCabinet(TByteSource& aCabinet, const std::string& aWhat)
     : fState(std::make_unique<TState>()), fWhat(aWhat) {
-    TRegionSystem& system = fState->System;
+    TSourceSystem& system = fState->System;
     system.Base = mspack_system{SysOpen,    SysClose, SysRead, SysWrite, SysSeek, SysTell,
                                 SysMessage, SysAlloc, SysFree, SysCopy,  nullptr};
-    system.Path = aPath;
-    system.Offset = anOffset;
-    system.Length = aLength;
+    system.Source = &aCabinet;
     system.Memory = &fState->Captured;
     fState->Decompressor = mspack_create_cab_decompressor(&system.Base);
     if (fState->Decompressor != nullptr)
@@ -152,10 +147,8 @@ TEmbeddedCabinet::TEmbeddedCabinet(const std::string& aPath, uint64_t anOffset, 
             mspack_destroy_cab_decompressor(fState->Decompressor);
         throw Exception(aWhat + " is not a readable cabinet");
     }
-    for (mscabd_file* file = fState->Cabinet->files; file != nullptr; file = file->next) {
+    for (mscabd_file* file = fState->Cabinet->files; file != nullptr; file = file->next)
         fState->Files.push_back(file);
-        fMembers.push_back(TMember{file->filename, file->length});
-    }
 }
 
 TEmbeddedCabinet::~TEmbeddedCabinet() {
@@ -164,15 +157,15 @@ TEmbeddedCabinet::~TEmbeddedCabinet() {
 }
 
 void TEmbeddedCabinet::Decode(size_t anIndex, const std::string& aTarget) {
-    const int error =
-        fState->Decompressor->extract(fState->Decompressor, fState->Files.at(anIndex), aTarget.c_str());
+    mscabd_file* file = fState->Files.at(anIndex);
+    const int error = fState->Decompressor->extract(fState->Decompressor, file, aTarget.c_str());
     if (error != MSPACK_ERR_OK) {
         const char* reason = error == MSPACK_ERR_CHECKSUM   ? "a data block fails its checksum"
                              : error == MSPACK_ERR_DECRUNCH ? "its data cannot be decoded"
                              : error == MSPACK_ERR_OPEN     ? "the target cannot be created"
                              : error == MSPACK_ERR_WRITE    ? "the target cannot be written"
                                                             : "it is damaged or truncated";
-        throw Exception("Cannot read " + fMembers[anIndex].Name + " from " + fWhat + ": " + reason);
+        throw Exception("Cannot read " + std::string(file->filename) + " from " + fWhat + ": " + reason);
     }
 }
 
@@ -184,11 +177,6 @@ std::string TEmbeddedCabinet::Read(size_t anIndex) {
 
 void TEmbeddedCabinet::ExtractTo(size_t anIndex, const std::string& aTarget) {
     Decode(anIndex, aTarget);
-}
-
-void TEmbeddedCabinet::Verify() {
-    for (size_t i = 0; i < fMembers.size(); ++i)
-        Decode(i, kDiscardTarget);
 }
 
 } // namespace kf

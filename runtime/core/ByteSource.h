@@ -13,6 +13,8 @@ public:
     virtual uint64_t Size() const = 0;
     // Exactly aLength bytes from anOffset; raises an error when they cannot be read.
     virtual std::string Read(uint64_t anOffset, size_t aLength) = 0;
+    // Raises an error when the run of bytes does not lie inside the source.
+    void RequireRange(uint64_t anOffset, uint64_t aLength) const;
 };
 
 // Bytes held in memory.

@@ -2,7 +2,9 @@
 
 #include "project/Exception.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 
 namespace kf {
 
@@ -44,6 +46,21 @@ std::string TakeArgument(std::string_view& aText) {
     return argument;
 }
 
+TOriginalProgram OriginalProgram(std::string_view aText) {
+    const size_t colon = std::min(aText.find(':'), aText.size());
+    TOriginalProgram original;
+    const auto [end, error] = std::from_chars(aText.data(), aText.data() + colon, original.Process);
+    if (colon == 0 || error != std::errc() || end != aText.data() + colon || colon + 1 >= aText.size())
+        throw Exception("The option /ORIGINAL= needs a process number, \":\" and a path.");
+    original.Path = std::string(aText.substr(colon + 1));
+    return original;
+}
+
+// An argument quoted whole when it holds a blank, as TakeArgument reads it back.
+std::string Quoted(const std::string& anArgument) {
+    return anArgument.find_first_of(" \t") == std::string::npos ? anArgument : "\"" + anArgument + "\"";
+}
+
 } // namespace
 
 std::string_view ArgumentsOf(std::string_view aCommandLine) {
@@ -73,10 +90,34 @@ TCommandLine ParseCommandLine(std::string_view anArguments) {
             options.LogFile = argument.substr(5);
         else if (argument == "/S" || argument == "/s")
             options.Silent = true;
+        else if (StartsWithOption(argument, "/ELEVATED") && argument.size() == 9)
+            options.Elevated = true;
+        else if (StartsWithOption(argument, "/ORIGINAL="))
+            options.Original = OriginalProgram(std::string_view(argument).substr(10));
         else
             throw Exception("Unknown option \"" + argument + "\". Use /S, /D=folder and /LOG=file.");
     }
     return options;
+}
+
+std::string CommandLineText(const TCommandLine& anOptions) {
+    std::string text;
+    const auto add = [&](const std::string& anArgument) {
+        if (!text.empty())
+            text += ' ';
+        text += Quoted(anArgument);
+    };
+    if (anOptions.Silent)
+        add("/S");
+    if (anOptions.LogFile)
+        add("/LOG=" + *anOptions.LogFile);
+    if (anOptions.Elevated)
+        add("/ELEVATED");
+    if (anOptions.Original)
+        add("/ORIGINAL=" + std::to_string(anOptions.Original->Process) + ":" + anOptions.Original->Path);
+    if (anOptions.InstallFolder)
+        add("/D=" + *anOptions.InstallFolder);
+    return text;
 }
 
 } // namespace kf

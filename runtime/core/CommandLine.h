@@ -1,16 +1,30 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace kf {
 
+// The uninstaller that started a temporary copy of itself to do the work: its process, which the
+// copy waits for before removing its file, and that file.
+struct TOriginalProgram {
+    uint32_t Process = 0;
+    std::string Path;
+
+    bool operator==(const TOriginalProgram&) const = default;
+};
+
 // What the command line of the installer or the uninstaller asks for.
 struct TCommandLine {
     bool Silent = false;
     std::optional<std::string> InstallFolder; // /D=path, the rest of the line
     std::optional<std::string> LogFile;       // /LOG=file
+    // /ELEVATED: the program restarted itself with administrator rights and must not ask again.
+    bool Elevated = false;
+    // /ORIGINAL=process:path, given by the uninstaller to its temporary copy.
+    std::optional<TOriginalProgram> Original;
 };
 
 // The command line without the program's own name, which comes first, quoted or not.
@@ -18,5 +32,7 @@ std::string_view ArgumentsOf(std::string_view aCommandLine);
 // Reads /S, /LOG=file (quoted when it holds blanks) and /D=path, which takes the rest of the line
 // as it stands and so comes last. Raises an error naming anything else.
 TCommandLine ParseCommandLine(std::string_view anArguments);
+// The options as a command line that ParseCommandLine reads back the same, for restarting the program.
+std::string CommandLineText(const TCommandLine& anOptions);
 
 } // namespace kf

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/core/InstallScope.h"
 #include "runtime/core/InstallerData.h"
 #include "runtime/core/PathTokens.h"
 
@@ -42,6 +43,7 @@ struct TInstallPlan {
     std::vector<TValueAction> Values;
     std::optional<std::string> Launch;
     bool Restart = false;
+    TInstallScope Scope = TInstallScope::PerUser; // decided by the caller, after the plan is made
 };
 
 // The install folder that line 8 proposes: its base folder and the folder text below it.

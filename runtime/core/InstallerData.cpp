@@ -3,34 +3,13 @@
 #include "project/Exception.h"
 #include "project/Windows1252.h"
 
-#include <array>
-
 namespace kf {
 
 namespace {
 
-constexpr size_t kLineCount = 18;
-using TLines = std::array<std::string, kLineCount>;
-
 [[noreturn]] void Fail(size_t aLine, const std::string& aReason) {
     throw Exception("The setup file is damaged: line " + std::to_string(aLine) + " of its installer data " +
                     aReason + ".");
-}
-
-TLines SplitLines(std::string_view aBytes) {
-    TLines lines;
-    size_t start = 0;
-    for (size_t i = 0; i < kLineCount; ++i) {
-        const size_t end = aBytes.find("\r\n", start);
-        if (end == std::string_view::npos)
-            throw Exception("The setup file is damaged: its installer data holds " + std::to_string(i) +
-                            " lines instead of 18.");
-        lines[i] = Windows1252ToUtf8(aBytes.substr(start, end - start));
-        start = end + 2;
-    }
-    if (start != aBytes.size())
-        throw Exception("The setup file is damaged: its installer data holds more than 18 lines.");
-    return lines;
 }
 
 std::vector<std::string> List(const std::string& aLine, size_t aNumber) {
@@ -74,7 +53,7 @@ std::vector<bool> FlagString(const std::string& aLine, size_t aNumber, size_t aR
     return flags;
 }
 
-std::vector<TFileRow> ParseFiles(const TLines& aLines) {
+std::vector<TFileRow> ParseFiles(const TInstallerDataLines& aLines) {
     const std::vector<std::string> paths = List(aLines[8], 9);
     const std::vector<std::string> sizes = List(aLines[9], 10);
     if (paths.empty() || paths.size() != sizes.size())
@@ -156,31 +135,57 @@ std::vector<std::string> SplitJoinedList(std::string_view aLine) {
     return elements;
 }
 
+TInstallerDataLines SplitInstallerData(std::string_view aBytes) {
+    TInstallerDataLines lines;
+    size_t start = 0;
+    for (size_t i = 0; i < kInstallerDataLineCount; ++i) {
+        const size_t end = aBytes.find("\r\n", start);
+        if (end == std::string_view::npos)
+            throw Exception("The setup file is damaged: its installer data holds " + std::to_string(i) +
+                            " lines instead of 18.");
+        lines[i] = Windows1252ToUtf8(aBytes.substr(start, end - start));
+        start = end + 2;
+    }
+    if (start != aBytes.size())
+        throw Exception("The setup file is damaged: its installer data holds more than 18 lines.");
+    return lines;
+}
+
 TInstallerData ParseInstallerData(std::string_view aBytes) {
-    const TLines lines = SplitLines(aBytes);
+    return ParseInstallerData(SplitInstallerData(aBytes));
+}
+
+TInstallerData ParseInstallerData(const TInstallerDataLines& aLines) {
     TInstallerData data;
-    data.ProductName = lines[0];
+    data.ProductName = aLines[0];
     if (data.ProductName.empty())
         Fail(1, "holds no product name");
-    data.ProductVersion = lines[1];
-    data.CompanyName = lines[2];
-    data.ShowLicense = Flag(lines[3], 4);
-    data.ShowAcceptCheckBox = Flag(lines[4], 5);
-    data.ShowReadme = Flag(lines[5], 6);
-    data.IncludeUninstaller = Flag(lines[6], 7);
-    if (lines[7].size() < 2 || lines[7][1] != '\\')
+    data.ProductVersion = aLines[1];
+    data.CompanyName = aLines[2];
+    data.ShowLicense = Flag(aLines[3], 4);
+    data.ShowAcceptCheckBox = Flag(aLines[4], 5);
+    data.ShowReadme = Flag(aLines[5], 6);
+    data.IncludeUninstaller = Flag(aLines[6], 7);
+    if (aLines[7].size() < 2 || aLines[7][1] != '\\')
         Fail(8, "is not a default install path");
-    data.InstallBase = Digit(lines[7][0], 6, 8);
-    data.InstallFolder = lines[7].substr(2);
-    data.Files = ParseFiles(lines);
-    for (const std::string& shortcut : List(lines[13], 14))
+    data.InstallBase = Digit(aLines[7][0], 6, 8);
+    data.InstallFolder = aLines[7].substr(2);
+    data.Files = ParseFiles(aLines);
+    for (const std::string& shortcut : List(aLines[13], 14))
         data.Shortcuts.push_back(ParseShortcut(shortcut, data.Files.size()));
-    for (const std::string& value : List(lines[14], 15))
+    for (const std::string& value : List(aLines[14], 15))
         data.RegistryValues.push_back(ParseRegistryValue(value));
-    data.LaunchFile = ParseLaunchFile(lines[15], data.Files.size());
-    data.RestartComputer = Flag(lines[16], 17);
-    data.InstallPathValue = ParseInstallPathValue(lines[17]);
+    data.LaunchFile = ParseLaunchFile(aLines[15], data.Files.size());
+    data.RestartComputer = Flag(aLines[16], 17);
+    data.InstallPathValue = ParseInstallPathValue(aLines[17]);
     return data;
+}
+
+std::vector<uint64_t> PackedSizes(const TInstallerData& aData) {
+    std::vector<uint64_t> sizes;
+    for (const TFileRow& row : aData.Files)
+        sizes.push_back(row.PackedSize);
+    return sizes;
 }
 
 } // namespace kf

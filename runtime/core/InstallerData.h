@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,9 +60,18 @@ struct TInstallerData {
     std::optional<TRegistryPath> InstallPathValue;
 };
 
-// Reads the 18 CR LF terminated Windows-1252 lines of kelpforge.dat; raises an error naming the
-// line for anything a build cannot have written.
+inline constexpr size_t kInstallerDataLineCount = 18;
+using TInstallerDataLines = std::array<std::string, kInstallerDataLineCount>;
+
+// The 18 CR LF terminated Windows-1252 lines of kelpforge.dat in UTF-8; raises an error when
+// there are more or fewer.
+TInstallerDataLines SplitInstallerData(std::string_view aBytes);
+// Reads the lines of kelpforge.dat; raises an error naming the line for anything a build cannot
+// have written.
+TInstallerData ParseInstallerData(const TInstallerDataLines& aLines);
 TInstallerData ParseInstallerData(std::string_view aBytes);
+// The packed-size list of line 10: the size of each file row's cabinet, in file-list order.
+std::vector<uint64_t> PackedSizes(const TInstallerData& aData);
 
 // The elements of a joined list, each of which is followed by "?".
 std::vector<std::string> SplitJoinedList(std::string_view aLine);

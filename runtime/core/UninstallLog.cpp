@@ -110,10 +110,19 @@ private:
         return aDigit[0] - '0';
     }
 
+    TInstallScope Scope(const std::string& aName) const {
+        for (TInstallScope scope : {TInstallScope::PerUser, TInstallScope::PerMachine})
+            if (aName == ScopeName(scope))
+                return scope;
+        Fail();
+    }
+
     void ReadRecord(TUninstallLog& aLog) const {
         const std::string_view kind = fLine.substr(0, fLine.find('\t'));
         if (kind == "Product") {
             aLog.ProductName = Fields(2)[1];
+        } else if (kind == "Scope") {
+            aLog.Scope = Scope(Fields(2)[1]);
         } else if (kind == "Folder" || kind == "File") {
             const auto fields = Fields(3);
             (kind == "Folder" ? aLog.Folders : aLog.Files)
@@ -147,6 +156,7 @@ private:
 std::string WriteUninstallLog(const TUninstallLog& aLog) {
     std::string text = std::string(kSignature) + "\r\n";
     text += Record({"Product", aLog.ProductName});
+    text += Record({"Scope", ScopeName(aLog.Scope)});
     for (const TLoggedPath& folder : aLog.Folders)
         text += Record({"Folder", Flag(folder.Remove), folder.Path});
     for (const TLoggedPath& file : aLog.Files)

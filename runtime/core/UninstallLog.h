@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/core/InstallScope.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,7 @@ struct TLoggedKey {
 // flagged, in reverse.
 struct TUninstallLog {
     std::string ProductName;
+    TInstallScope Scope = TInstallScope::PerUser; // where its shortcuts and uninstall entry went
     std::vector<TLoggedPath> Folders;
     std::vector<TLoggedPath> Files;
     std::vector<std::string> Shortcuts;

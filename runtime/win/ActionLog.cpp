@@ -5,15 +5,20 @@
 namespace kf {
 
 TActionLog::~TActionLog() {
-    if (fHandle != INVALID_HANDLE_VALUE)
-        ::CloseHandle(fHandle);
+    Close();
 }
 
-void TActionLog::Open(const std::wstring& aPath) {
-    fHandle = ::CreateFileW(aPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+void TActionLog::Open(const std::wstring& aPath, bool anAppend) {
+    fHandle = ::CreateFileW(aPath.c_str(), anAppend ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, anAppend ? OPEN_ALWAYS : CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (fHandle == INVALID_HANDLE_VALUE)
         ThrowLastError("Cannot create the log file " + Utf8(aPath));
+}
+
+void TActionLog::Close() {
+    if (fHandle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(fHandle);
+    fHandle = INVALID_HANDLE_VALUE;
 }
 
 void TActionLog::Line(const std::string& aText) {

@@ -15,8 +15,10 @@ public:
     TActionLog(const TActionLog&) = delete;
     TActionLog& operator=(const TActionLog&) = delete;
 
-    // Starts writing to aPath, replacing what is there.
-    void Open(const std::wstring& aPath);
+    // Starts writing to aPath, replacing what is there or, with anAppend, after it.
+    void Open(const std::wstring& aPath, bool anAppend = false);
+    // Stops writing, so that another process can write to the same file.
+    void Close();
     void Line(const std::string& aText);
 
 private:

@@ -8,8 +8,10 @@
 #include "runtime/win/ShellLink.h"
 #include "runtime/win/WinText.h"
 
-#include <shlobj.h>
+#include <objbase.h>
 #include <windows.h>
+
+#include <algorithm>
 
 namespace kf {
 
@@ -38,6 +40,7 @@ std::string EntryName(const std::string& aProductName) {
 void TInstallation::Run(const TInstallPlan& aPlan) {
     try {
         Install(aPlan);
+        fBackups.Discard();
     } catch (const std::exception& error) {
         fActions.Line(std::string("Error: ") + error.what());
         RollBack();
@@ -47,6 +50,7 @@ void TInstallation::Run(const TInstallPlan& aPlan) {
 
 void TInstallation::Install(const TInstallPlan& aPlan) {
     fLog.ProductName = fCreated.ProductName = fPackage.Data().ProductName;
+    fLog.Scope = fCreated.Scope = aPlan.Scope;
     MakeFolders(aPlan.InstallFolder);
     for (size_t i = 0; i < aPlan.Files.size(); ++i) {
         if (fProgress)
@@ -88,15 +92,11 @@ void TInstallation::MakeFolders(const std::string& aFolder) {
 
 void TInstallation::InstallFile(const TFileAction& aFile) {
     MakeFolders(ParentOf(aFile.Target));
-    const bool existed = Exists(aFile.Target);
-    if (existed && !aFile.Overwrite) {
+    if (Exists(aFile.Target) && !aFile.Overwrite) {
         fActions.Line("Kept " + aFile.Target + ", which exists");
         return;
     }
-    if (existed)
-        ::SetFileAttributesW(Wide(aFile.Target).c_str(), FILE_ATTRIBUTE_NORMAL);
-    else
-        fCreated.Files.push_back(TLoggedPath{aFile.Target, true});
+    const bool existed = KeepExisting(aFile.Target);
     TTargetFileSink sink(Wide(aFile.Target));
     fCabinet.Extract(fPackage.FileCabinet(aFile.Row), sink,
                      "the cabinet of file " + std::to_string(aFile.Row + 1));
@@ -113,9 +113,12 @@ void TInstallation::Register(const std::string& aLibrary) {
 
 void TInstallation::MakeShortcut(const TShortcutAction& aShortcut) {
     MakeFolders(ParentOf(aShortcut.Link));
+    if (!Exists(aShortcut.Link))
+        fCreated.Shortcuts.push_back(aShortcut.Link);
+    else
+        fBackups.KeepFile(aShortcut.Link);
     CreateShellLink(aShortcut.Link, aShortcut.Target, aShortcut.WorkingFolder);
     fLog.Shortcuts.push_back(aShortcut.Link);
-    fCreated.Shortcuts.push_back(aShortcut.Link);
     fActions.Line("Created the shortcut " + aShortcut.Link);
 }
 
@@ -128,7 +131,7 @@ void TInstallation::WriteValue(const TValueAction& aValue) {
             newKeys.push_back(TLoggedKey{aValue.Root, key});
     }
     fCreated.Keys.insert(fCreated.Keys.end(), newKeys.begin(), newKeys.end());
-    fCreated.Values.push_back(TLoggedValue{aValue.Root, aValue.Key, aValue.Name, true});
+    NoteValue(aValue.Root, aValue.Key, aValue.Name);
     if (aValue.Type == TValueType::Dword)
         SetDwordValue(aValue.Root, aValue.Key, aValue.Name, aValue.Number);
     else
@@ -141,18 +144,32 @@ void TInstallation::WriteValue(const TValueAction& aValue) {
 
 void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
     const TInstallerData& data = fPackage.Data();
-    const int root = ::IsUserAnAdmin() ? 2 : 1;
+    const int root =
+        aPlan.Scope == TInstallScope::PerMachine ? 2 : 1; // HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
     const std::string key = kUninstallKey + EntryName(data.ProductName);
     const std::string uninstaller = "\"" + JoinPath(aPlan.InstallFolder, "Uninstall.exe") + "\"";
-    fCreated.UninstallEntries.push_back(TLoggedKey{root, key});
-    SetStringValue(root, key, "DisplayName", data.ProductName);
-    SetStringValue(root, key, "DisplayVersion", data.ProductVersion);
-    SetStringValue(root, key, "Publisher", data.CompanyName);
-    SetStringValue(root, key, "InstallLocation", aPlan.InstallFolder);
-    SetStringValue(root, key, "UninstallString", uninstaller);
-    SetStringValue(root, key, "QuietUninstallString", uninstaller + " /S");
-    SetDwordValue(root, key, "NoModify", 1);
-    SetDwordValue(root, key, "NoRepair", 1);
+    // An entry left by an earlier installation is updated, and put back as it was by a rollback.
+    const bool replacing = KeyExists(root, key);
+    if (!replacing)
+        fCreated.UninstallEntries.push_back(TLoggedKey{root, key});
+    const auto text = [&](const char* aName, const std::string& aText) {
+        if (replacing)
+            NoteValue(root, key, aName);
+        SetStringValue(root, key, aName, aText);
+    };
+    const auto number = [&](const char* aName, uint32_t aNumber) {
+        if (replacing)
+            NoteValue(root, key, aName);
+        SetDwordValue(root, key, aName, aNumber);
+    };
+    text("DisplayName", data.ProductName);
+    text("DisplayVersion", data.ProductVersion);
+    text("Publisher", data.CompanyName);
+    text("InstallLocation", aPlan.InstallFolder);
+    text("UninstallString", uninstaller);
+    text("QuietUninstallString", uninstaller + " /S");
+    number("NoModify", 1);
+    number("NoRepair", 1);
     fLog.UninstallEntries.push_back(TLoggedKey{root, key});
     fActions.Line("Added the uninstall entry " + std::string(RootKeyName(root)) + "\\" + key);
 }
@@ -160,7 +177,7 @@ void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
 void TInstallation::SaveUninstallLog(const TInstallPlan& aPlan) {
     const std::string path = JoinPath(aPlan.InstallFolder, kUninstallLogName);
     const std::string text = WriteUninstallLog(fLog);
-    fCreated.Files.push_back(TLoggedPath{path, true});
+    KeepExisting(path);
     const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -173,9 +190,33 @@ void TInstallation::SaveUninstallLog(const TInstallPlan& aPlan) {
     fActions.Line("Wrote the uninstall log " + path);
 }
 
+// A file about to be written: one that existed before this installation is moved aside for a
+// rollback, one that did not is noted for removal. Returns whether it exists now.
+bool TInstallation::KeepExisting(const std::string& aPath) {
+    if (!Exists(aPath)) {
+        fCreated.Files.push_back(TLoggedPath{aPath, true});
+        return false;
+    }
+    const std::wstring path = Wide(aPath);
+    const bool created =
+        std::any_of(fCreated.Files.begin(), fCreated.Files.end(), [&](const TLoggedPath& aFile) {
+            return ::CompareStringOrdinal(Wide(aFile.Path).c_str(), -1, path.c_str(), -1, TRUE) == CSTR_EQUAL;
+        });
+    if (!created) // a second row with the same target replaces this installation's own file
+        fBackups.KeepFile(aPath);
+    return true;
+}
+
+// A registry value about to be written: its previous data is kept, or the value is noted for removal.
+void TInstallation::NoteValue(int aRoot, const std::string& aKey, const std::string& aName) {
+    if (!fBackups.KeepValue(aRoot, aKey, aName))
+        fCreated.Values.push_back(TLoggedValue{aRoot, aKey, aName, true});
+}
+
 void TInstallation::RollBack() {
     fActions.Line("Removing what this installation created");
     RemoveLogged(fCreated, false, fActions);
+    fBackups.Restore();
 }
 
 } // namespace kf

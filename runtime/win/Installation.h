@@ -3,6 +3,7 @@
 #include "runtime/core/InstallPlan.h"
 #include "runtime/core/UninstallLog.h"
 #include "runtime/win/ActionLog.h"
+#include "runtime/win/Backups.h"
 #include "runtime/win/SetupPackage.h"
 
 #include <functional>
@@ -10,8 +11,8 @@
 namespace kf {
 
 // Carries out an install plan: folders, files, shortcuts, registry values, the uninstall entry
-// and the uninstall log. When a step fails it removes everything it created so far and raises
-// the step's error.
+// and the uninstall log. When a step fails it removes everything it created so far, puts back the
+// files and registry values it replaced, and raises the step's error.
 class TInstallation {
 public:
     // Told before each file with the count of files done and of all files; it may raise an
@@ -20,7 +21,8 @@ public:
 
     TInstallation(const TSetupPackage& aPackage, TSystemCabinet& aCabinet, TActionLog& anActions,
                   TProgress aProgress = {})
-        : fPackage(aPackage), fCabinet(aCabinet), fActions(anActions), fProgress(std::move(aProgress)) {}
+        : fPackage(aPackage), fCabinet(aCabinet), fActions(anActions), fProgress(std::move(aProgress)),
+          fBackups(anActions) {}
 
     void Run(const TInstallPlan& aPlan);
 
@@ -30,7 +32,9 @@ private:
     void InstallFile(const TFileAction& aFile);
     void Register(const std::string& aLibrary);
     void MakeShortcut(const TShortcutAction& aShortcut);
+    bool KeepExisting(const std::string& aPath);
     void WriteValue(const TValueAction& aValue);
+    void NoteValue(int aRoot, const std::string& aKey, const std::string& aName);
     void AddUninstallEntry(const TInstallPlan& aPlan);
     void SaveUninstallLog(const TInstallPlan& aPlan);
     void RollBack();
@@ -41,6 +45,7 @@ private:
     TProgress fProgress;
     TUninstallLog fLog;
     TUninstallLog fCreated; // what a rollback removes: only what did not exist before
+    TBackups fBackups;      // what a rollback puts back
 };
 
 } // namespace kf

@@ -3,14 +3,14 @@
 #include "runtime/core/InstallPlan.h"
 #include "runtime/win/Installation.h"
 #include "runtime/win/Outcome.h"
+#include "runtime/win/ProgramStart.h"
 #include "runtime/win/Registry.h"
+#include "runtime/win/ScopedPlan.h"
 #include "runtime/win/SystemFolders.h"
 #include "runtime/win/WinText.h"
 #include "runtime/win/Wizard.h"
 
 #include <windows.h>
-
-#include <exception>
 
 using namespace kf;
 
@@ -41,10 +41,12 @@ int Install(const TCommandLine& anOptions, TActionLog& anActions) {
     TFolderMap folders = SystemFolders();
     folders.Set(TFolderToken::InstallPath, ChooseInstallFolder(anOptions, data, folders));
     if (!anOptions.Silent)
-        return TWizard(package, cabinet, anActions, folders).Run();
+        return TWizard(package, cabinet, anActions, folders, anOptions).Run();
 
-    const TInstallPlan plan = MakeInstallPlan(data, folders);
-    anActions.Line("Install folder: " + plan.InstallFolder);
+    const TInstallPlan plan = MakeScopedPlan(data, folders);
+    anActions.Line("Install folder: " + plan.InstallFolder + ", " + ScopeName(plan.Scope));
+    if (NeedsElevation(plan, anOptions))
+        return InstallElevated(plan, anOptions, anActions);
     TInstallation(package, cabinet, anActions).Run(plan);
     anActions.Line("Installation complete");
     if (!plan.Restart)
@@ -56,18 +58,5 @@ int Install(const TCommandLine& anOptions, TActionLog& anActions) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    TActionLog actions;
-    bool silent = false;
-    try {
-        const TCommandLine options = ParseCommandLine(ArgumentsOf(Utf8(::GetCommandLineW())));
-        silent = options.Silent;
-        if (options.LogFile)
-            actions.Open(Wide(*options.LogFile));
-        return Install(options, actions);
-    } catch (const std::exception& error) {
-        Tell(silent, actions, "Setup",
-             std::string("Setup failed. Nothing was installed.\r\n\r\n") + error.what(), true);
-        return kExitFailed;
-    }
+    return RunProgram("Setup", "Setup failed. Nothing was installed.", Install);
 }

@@ -51,6 +51,34 @@ void SetDwordValue(int aRoot, const std::string& aKey, const std::string& aName,
     SetValue(aRoot, aKey, aName, REG_DWORD, &number, sizeof number);
 }
 
+void SetValueData(int aRoot, const std::string& aKey, const std::string& aName, const TRegistryData& aData) {
+    SetValue(aRoot, aKey, aName, aData.Type, aData.Bytes.data(), static_cast<DWORD>(aData.Bytes.size()));
+}
+
+std::optional<TRegistryData> ReadValueData(int aRoot, const std::string& aKey, const std::string& aName) {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(RootKey(aRoot), Wide(aKey).c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    const std::wstring name = Wide(aName);
+    TRegistryData data;
+    DWORD size = 0;
+    LSTATUS status = ::RegQueryValueExW(key, name.c_str(), nullptr, &data.Type, nullptr, &size);
+    // The value may grow between the two calls; ask again until it fits.
+    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+        data.Bytes.resize(size);
+        status = ::RegQueryValueExW(key, name.c_str(), nullptr, &data.Type,
+                                    reinterpret_cast<BYTE*>(data.Bytes.data()), &size);
+        if (status == ERROR_SUCCESS) {
+            data.Bytes.resize(size);
+            break;
+        }
+    }
+    ::RegCloseKey(key);
+    if (status != ERROR_SUCCESS)
+        return std::nullopt;
+    return data;
+}
+
 std::optional<std::string> ReadStringValue(int aRoot, const std::string& aKey, const std::string& aName) {
     wchar_t text[2048] = {};
     DWORD size = sizeof text - sizeof(wchar_t);

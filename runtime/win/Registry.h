@@ -12,8 +12,17 @@ namespace kf {
 HKEY RootKey(int aRoot);
 const char* RootKeyName(int aRoot);
 
+// A value as the registry holds it: its type and its bytes.
+struct TRegistryData {
+    DWORD Type = REG_NONE;
+    std::string Bytes;
+};
+
 void SetStringValue(int aRoot, const std::string& aKey, const std::string& aName, const std::string& aText);
 void SetDwordValue(int aRoot, const std::string& aKey, const std::string& aName, uint32_t aNumber);
+void SetValueData(int aRoot, const std::string& aKey, const std::string& aName, const TRegistryData& aData);
+// A value of any type, or nothing when the key or the value does not exist.
+std::optional<TRegistryData> ReadValueData(int aRoot, const std::string& aKey, const std::string& aName);
 // A string value, or nothing when the key or the value does not exist or is not a string.
 std::optional<std::string> ReadStringValue(int aRoot, const std::string& aKey, const std::string& aName);
 // Whether the value is gone now (also when it never was there).

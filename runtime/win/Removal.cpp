@@ -14,19 +14,15 @@ namespace kf {
 
 namespace {
 
-std::wstring OwnFile() {
-    wchar_t path[32768] = {};
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, 32768);
-    return std::wstring(path, length);
-}
-
 bool SameText(const std::wstring& aLeft, const std::wstring& aRight) {
     return ::CompareStringOrdinal(aLeft.c_str(), -1, aRight.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 class TRemoval {
 public:
-    TRemoval(bool anOnlyFlagged, TActionLog& anActions) : fOnlyFlagged(anOnlyFlagged), fActions(anActions) {}
+    TRemoval(bool anOnlyFlagged, TActionLog& anActions, const std::string& aRunning, bool aLeaveRunning)
+        : fOnlyFlagged(anOnlyFlagged), fActions(anActions), fRunning(Wide(aRunning)),
+          fLeaveRunning(aLeaveRunning) {}
 
     size_t Run(const TUninstallLog& aLog) {
         Unregister(LibrariesToRemove(aLog));
@@ -50,6 +46,17 @@ public:
                    "Removed the uninstall entry " + Registry(entry.Root, entry.Key, ""));
         for (auto folder = aLog.Folders.rbegin(); folder != aLog.Folders.rend(); ++folder)
             if (folder->Remove || !fOnlyFlagged)
+                RemoveFolder(folder->Path);
+        return fFailures;
+    }
+
+    // The program named as running has ended by now.
+    size_t RemoveProgram(const TUninstallLog& aLog) {
+        const std::wstring program = fRunning;
+        fRunning.clear();
+        RemoveFile(Utf8(program));
+        for (auto folder = aLog.Folders.rbegin(); folder != aLog.Folders.rend(); ++folder)
+            if (folder->Remove && Holds(Wide(folder->Path), program))
                 RemoveFolder(folder->Path);
         return fFailures;
     }
@@ -93,10 +100,19 @@ private:
             ++fFailures;
     }
 
+    static bool Holds(const std::wstring& aFolder, const std::wstring& aPath) {
+        return aPath.size() > aFolder.size() && SameText(aPath.substr(0, aFolder.size()), aFolder) &&
+               aPath[aFolder.size()] == L'\\';
+    }
+
     void RemoveFile(const std::string& aPath) {
         const std::wstring path = Wide(aPath);
-        if (SameText(path, fSelf)) {
-            ScheduleRemoval(path, "Removing " + aPath + " at the next restart");
+        if (!fRunning.empty() && SameText(path, fRunning)) {
+            fLeftRunning = fLeaveRunning;
+            if (fLeaveRunning)
+                fActions.Line("Removing " + aPath + " once it has ended");
+            else
+                ScheduleRemoval(path, "Removing " + aPath + " at the next restart");
             return;
         }
         ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -108,8 +124,11 @@ private:
 
     void RemoveFolder(const std::string& aPath) {
         const std::wstring path = Wide(aPath);
-        if (fSelfScheduled && fSelf.size() > path.size() && SameText(fSelf.substr(0, path.size()), path) &&
-            fSelf[path.size()] == L'\\') {
+        if (fLeftRunning && Holds(path, fRunning)) {
+            fActions.Line("Removing the folder " + aPath + " once the uninstaller in it has ended");
+            return;
+        }
+        if (fSelfScheduled && Holds(path, fRunning)) {
             ScheduleRemoval(path, "Removing the folder " + aPath + " at the next restart");
             return;
         }
@@ -127,15 +146,22 @@ private:
 
     bool fOnlyFlagged;
     TActionLog& fActions;
-    std::wstring fSelf = OwnFile();
+    std::wstring fRunning;
+    bool fLeaveRunning;
+    bool fLeftRunning = false;
     bool fSelfScheduled = false;
     size_t fFailures = 0;
 };
 
 } // namespace
 
-size_t RemoveLogged(const TUninstallLog& aLog, bool anOnlyFlagged, TActionLog& anActions) {
-    return TRemoval(anOnlyFlagged, anActions).Run(aLog);
+size_t RemoveLogged(const TUninstallLog& aLog, bool anOnlyFlagged, TActionLog& anActions,
+                    const std::string& aRunning, bool aLeaveRunning) {
+    return TRemoval(anOnlyFlagged, anActions, aRunning, aLeaveRunning).Run(aLog);
+}
+
+size_t RemoveLeftProgram(const TUninstallLog& aLog, const std::string& aProgram, TActionLog& anActions) {
+    return TRemoval(true, anActions, aProgram, false).RemoveProgram(aLog);
 }
 
 } // namespace kf

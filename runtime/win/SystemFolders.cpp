@@ -7,14 +7,14 @@
 
 namespace kf {
 
-namespace {
-
 std::string ShellFolder(int aFolder) {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, aFolder | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, path)))
         return {};
     return Utf8(path);
 }
+
+namespace {
 
 void SetKnown(TFolderMap& aMap, TFolderToken aToken, const std::string& aFolder) {
     if (!aFolder.empty())
@@ -52,6 +52,12 @@ TFolderMap SystemFolders() {
     if (!appData.empty())
         folders.Set(TFolderToken::QuickLaunch, appData + "\\Microsoft\\Internet Explorer\\Quick Launch");
     return folders;
+}
+
+void UseAllUsersShortcutFolders(TFolderMap& aFolders) {
+    SetKnown(aFolders, TFolderToken::ProgramsMenu, ShellFolder(CSIDL_COMMON_PROGRAMS));
+    SetKnown(aFolders, TFolderToken::StartMenu, ShellFolder(CSIDL_COMMON_STARTMENU));
+    SetKnown(aFolders, TFolderToken::Desktop, ShellFolder(CSIDL_COMMON_DESKTOPDIRECTORY));
 }
 
 } // namespace kf

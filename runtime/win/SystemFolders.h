@@ -4,7 +4,12 @@
 
 namespace kf {
 
+// A shell folder by its CSIDL number, created when it is missing; empty when this machine has none.
+std::string ShellFolder(int aFolder);
 // This machine's folder for every token but the install folder, which the caller chooses.
 TFolderMap SystemFolders();
+// The Programs menu, Start menu and Desktop of all users in place of the user's own; the Quick
+// Launch bar has no all-users counterpart and stays.
+void UseAllUsersShortcutFolders(TFolderMap& aFolders);
 
 } // namespace kf

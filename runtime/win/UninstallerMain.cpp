@@ -3,14 +3,15 @@
 #include "runtime/core/CommandLine.h"
 #include "runtime/core/PathTokens.h"
 #include "runtime/core/UninstallLog.h"
+#include "runtime/win/Elevation.h"
 #include "runtime/win/FileWindow.h"
 #include "runtime/win/Outcome.h"
+#include "runtime/win/ProgramStart.h"
 #include "runtime/win/Removal.h"
+#include "runtime/win/UninstallerCopy.h"
 #include "runtime/win/WinText.h"
 
 #include <windows.h>
-
-#include <exception>
 
 using namespace kf;
 
@@ -22,11 +23,19 @@ TUninstallLog ReadLog(const std::string& aPath) {
 }
 
 int Uninstall(const TCommandLine& anOptions, TActionLog& anActions) {
-    const std::string own = Utf8(OwnPath());
-    const std::string logPath = JoinPath(own.substr(0, own.rfind('\\')), kUninstallLogName);
+    if (anOptions.InstallFolder)
+        throw Exception("The uninstaller takes no /D= option.");
+    if (!anOptions.Original)
+        if (const auto code = RunCopy(anOptions, anActions))
+            return *code;
+    // The original in the install folder, whether this is it or its copy.
+    const std::string program = anOptions.Original ? anOptions.Original->Path : Utf8(OwnPath());
+    const std::string logPath = JoinPath(program.substr(0, program.rfind('\\')), kUninstallLogName);
     TUninstallLog log = ReadLog(logPath);
     const std::string caption = log.ProductName + " Uninstall";
-    anActions.Line("Uninstalling " + log.ProductName);
+    anActions.Line("Uninstalling " + log.ProductName + ", " + ScopeName(log.Scope));
+    if (log.Scope == TInstallScope::PerMachine && !IsElevated() && !anOptions.Elevated)
+        return RunElevated(anOptions, anActions);
     if (!anOptions.Silent &&
         !Ask(caption, "Do you want to remove " + log.ProductName + " and all of its components?")) {
         anActions.Line("Cancelled");
@@ -34,33 +43,24 @@ int Uninstall(const TCommandLine& anOptions, TActionLog& anActions) {
     }
     // The log goes last, just before the folders, so that a failed removal can be repeated.
     log.Files.insert(log.Files.begin(), TLoggedPath{logPath, true});
-    const size_t failures = RemoveLogged(log, true, anActions);
-    if (failures != 0) {
+    const size_t failures = RemoveLogged(log, true, anActions, program, anOptions.Original.has_value());
+    const int code = failures == 0 ? kExitSuccess : kExitFailed;
+    if (failures != 0)
         Tell(anOptions.Silent, anActions, caption,
              std::to_string(failures) + " items could not be removed. The log names them.", true);
-        return kExitFailed;
-    }
-    if (!anOptions.Silent)
+    else if (!anOptions.Silent)
         Tell(false, anActions, caption, log.ProductName + " has been removed.", false);
-    return kExitSuccess;
+    if (anOptions.Original) {
+        ReleaseOriginal(*anOptions.Original, code);
+        RemoveLeftProgram(log, program, anActions);
+        if (anOptions.Elevated)
+            RemoveCopyAtRestart();
+    }
+    return code;
 }
 
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-    TActionLog actions;
-    bool silent = false;
-    try {
-        const TCommandLine options = ParseCommandLine(ArgumentsOf(Utf8(::GetCommandLineW())));
-        silent = options.Silent;
-        if (options.InstallFolder)
-            throw Exception("The uninstaller takes no /D= option.");
-        if (options.LogFile)
-            actions.Open(Wide(*options.LogFile));
-        return Uninstall(options, actions);
-    } catch (const std::exception& error) {
-        Tell(silent, actions, "Uninstall", std::string("Uninstall failed.\r\n\r\n") + error.what(), true);
-        return kExitFailed;
-    }
+    return RunProgram("Uninstall", "Uninstall failed.", Uninstall);
 }

@@ -5,6 +5,7 @@
 #include "runtime/win/Installation.h"
 #include "runtime/win/Outcome.h"
 #include "runtime/win/RichText.h"
+#include "runtime/win/ScopedPlan.h"
 #include "runtime/win/WinText.h"
 
 #include <commctrl.h>
@@ -63,7 +64,7 @@ HFONT MessageFont(int aWeight, int aHeightPercent) {
     return ::CreateFontIndirectW(&metrics.lfMessageFont);
 }
 
-std::string ChooseFolder(HWND anOwner, const std::string& aTitle) {
+std::string BrowseForFolder(HWND anOwner, const std::string& aTitle) {
     BROWSEINFOW browse{};
     const std::wstring title = Wide(aTitle);
     browse.hwndOwner = anOwner;
@@ -87,8 +88,9 @@ std::string WindowText(HWND aControl) {
 } // namespace
 
 TWizard::TWizard(const TSetupPackage& aPackage, TSystemCabinet& aCabinet, TActionLog& anActions,
-                 TFolderMap aFolders)
-    : fPackage(aPackage), fCabinet(aCabinet), fActions(anActions), fFolders(std::move(aFolders)) {
+                 TFolderMap aFolders, TCommandLine anOptions)
+    : fPackage(aPackage), fCabinet(aCabinet), fActions(anActions), fFolders(std::move(aFolders)),
+      fOptions(std::move(anOptions)) {
     const TInstallerData& data = fPackage.Data();
     fTitle = data.ProductVersion.empty() ? data.ProductName : data.ProductName + " " + data.ProductVersion;
     fPages.push_back(TPage::Welcome);
@@ -348,7 +350,8 @@ void TWizard::Command(int anId) {
         ShowPage(fPage);
         break;
     case kBrowse: {
-        const std::string folder = ChooseFolder(fWindow, "Select the folder to install " + fTitle + " in:");
+        const std::string folder =
+            BrowseForFolder(fWindow, "Select the folder to install " + fTitle + " in:");
         if (!folder.empty())
             ::SetDlgItemTextW(fWindow, kFolder, Wide(folder).c_str());
         break;
@@ -364,18 +367,30 @@ void TWizard::Next() {
         Finish();
         return;
     }
-    if (page == TPage::Folder) {
-        try {
-            fFolders.Set(TFolderToken::InstallPath, WindowText(::GetDlgItem(fWindow, kFolder)));
-            fPlan = MakeInstallPlan(fPackage.Data(), fFolders);
-        } catch (const std::exception& error) {
-            ::MessageBoxW(fWindow, Wide(error.what()).c_str(), Wide(fTitle + " Setup").c_str(),
-                          MB_OK | MB_ICONERROR);
-            return;
-        }
-        fActions.Line("Install folder: " + fPlan.InstallFolder);
-    }
+    if (page == TPage::Folder && !ChooseFolder())
+        return;
     ShowPage(fPage + 1);
+}
+
+// Plans the installation in the folder entered. A folder that needs administrator rights this
+// process has not hands the installation to a run with them, which this wizard then waits for.
+// False to stay on the page.
+bool TWizard::ChooseFolder() {
+    try {
+        fFolders.Set(TFolderToken::InstallPath, WindowText(::GetDlgItem(fWindow, kFolder)));
+        fPlan = MakeScopedPlan(fPackage.Data(), fFolders);
+        fActions.Line("Install folder: " + fPlan.InstallFolder + ", " + ScopeName(fPlan.Scope));
+        if (!NeedsElevation(fPlan, fOptions))
+            return true;
+        ::ShowWindow(fWindow, SW_HIDE);
+        fExitCode = InstallElevated(fPlan, fOptions, fActions);
+        fDone = true;
+    } catch (const std::exception& error) {
+        ::ShowWindow(fWindow, SW_SHOW);
+        ::MessageBoxW(fWindow, Wide(error.what()).c_str(), Wide(fTitle + " Setup").c_str(),
+                      MB_OK | MB_ICONERROR);
+    }
+    return false;
 }
 
 bool TWizard::ConfirmCancel() {

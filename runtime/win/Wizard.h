@@ -1,5 +1,6 @@
 #pragma once
 
+#include "runtime/core/CommandLine.h"
 #include "runtime/core/InstallPlan.h"
 #include "runtime/win/ActionLog.h"
 #include "runtime/win/SetupPackage.h"
@@ -15,7 +16,7 @@ namespace kf {
 class TWizard {
 public:
     TWizard(const TSetupPackage& aPackage, TSystemCabinet& aCabinet, TActionLog& anActions,
-            TFolderMap aFolders);
+            TFolderMap aFolders, TCommandLine anOptions);
     ~TWizard();
     TWizard(const TWizard&) = delete;
     TWizard& operator=(const TWizard&) = delete;
@@ -34,6 +35,7 @@ private:
     void ShowPage(size_t anIndex);
     void Command(int anId);
     void Next();
+    bool ChooseFolder();
     bool ConfirmCancel();
     void Install();
     void Pump();
@@ -44,6 +46,7 @@ private:
     TSystemCabinet& fCabinet;
     TActionLog& fActions;
     TFolderMap fFolders;
+    TCommandLine fOptions; // for a restart with administrator rights
     std::string fTitle;
     std::vector<TPage> fPages;
     size_t fPage = 0;

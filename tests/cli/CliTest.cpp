@@ -184,9 +184,11 @@ TEST_F(CliTest, InspectRefusesFilesThatAreNotSoundSetups) {
     std::string wrongTrailer = good;
     wrongTrailer.replace(wrongTrailer.size() - 10, 10, "9999999999");
     const std::vector<TCase> cases = {
-        {"short", "too short"},         {"just some text that is long enough", "not a size trailer"},
-        {wrongTrailer, "does not fit"}, {good.substr(0, good.size() - 200), "not a"},
-        {corrupted, "file cabinet 1"},
+        {"short", "too short"},
+        {"just some text that is long enough", "not a size"},
+        {wrongTrailer, "does not fit"},
+        {good.substr(0, good.size() - 200), "not a"},
+        {corrupted, "the cabinet of file 1"},
     };
     for (const TCase& aCase : cases) {
         const std::string path = temp.WriteFile("broken.exe", aCase.Bytes);
@@ -208,7 +210,24 @@ TEST_F(CliTest, ExtractRefusesPathsThatLeaveTheTargetFolder) {
     const std::string output =
         Cli("extract '" + temp.Path("esc/Setup.exe") + "' '" + temp.Path("deep/out") + "'", code);
     EXPECT_EQ(code, 1);
-    EXPECT_NE(output.find("would leave"), std::string::npos) << output;
+    EXPECT_NE(output.find("holds a \"..\" part"), std::string::npos) << output;
     EXPECT_FALSE(std::filesystem::exists(temp.Path("evil.txt")));
     EXPECT_FALSE(std::filesystem::exists(temp.Path("deep/out")));
+}
+
+TEST_F(CliTest, ExtractChecksTheWholeSetupBeforeWritingAnything) {
+    const std::string project = WriteProject("dmg", 2);
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + project + "'", code), code), 0);
+    std::string damaged = ReadFile(temp.Path("dmg/Setup.exe"));
+    const uint64_t mainSize = std::stoull(damaged.substr(damaged.size() - 10));
+    const size_t lastCabinetByte = damaged.size() - 10 - mainSize - 1; // in the second file's data
+    damaged[lastCabinetByte] = static_cast<char>(damaged[lastCabinetByte] ^ 0x01);
+    const std::string output =
+        Cli("extract '" + temp.WriteFile("dmg.exe", damaged) + "' '" + temp.Path("out") + "'", code);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(output.find("the cabinet of file 2 holds a data block whose checksum does not match"),
+              std::string::npos)
+        << output;
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("out")));
 }

@@ -2,7 +2,7 @@
 
 #include "../build/CabinetReader.h"
 #include "../project/TestSupport.h"
-#include "project/Exception.h"
+#include "ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -32,12 +32,7 @@ protected:
 
     std::string Error(const std::string& aBytes) {
         TMemorySource source(aBytes);
-        try {
-            CheckCabinet(source, "cabinet 1");
-        } catch (const Exception& error) {
-            return error.what();
-        }
-        return "";
+        return test::ErrorText([&] { CheckCabinet(source, "cabinet 1"); });
     }
 };
 

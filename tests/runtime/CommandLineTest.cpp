@@ -42,3 +42,38 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_THROW(ParseCommandLine("\"/D=C:\\a\" /S"), Exception);
     EXPECT_THROW(ParseCommandLine("/LOG=\"x.log"), Exception);
 }
+
+TEST(CommandLine, ReadsTheOptionsOfARestartedProgram) {
+    const TCommandLine options =
+        ParseCommandLine("/elevated \"/ORIGINAL=4242:C:\\Program Files\\A:B\\Uninstall.exe\"");
+    EXPECT_TRUE(options.Elevated);
+    ASSERT_TRUE(options.Original);
+    EXPECT_EQ(options.Original->Process, 4242u);
+    EXPECT_EQ(options.Original->Path, "C:\\Program Files\\A:B\\Uninstall.exe");
+    EXPECT_FALSE(ParseCommandLine("/S").Elevated);
+    for (const char* bad : {"/ORIGINAL=", "/ORIGINAL=12", "/ORIGINAL=12:", "/ORIGINAL=:C:\\x",
+                            "/ORIGINAL=x1:C:\\x", "/ORIGINAL=99999999999:C:\\x", "/ELEVATEDX"})
+        EXPECT_THROW(ParseCommandLine(bad), Exception) << bad;
+}
+
+TEST(CommandLine, WritesOptionsThatReadBackTheSame) {
+    TCommandLine options;
+    EXPECT_EQ(CommandLineText(options), "");
+    options.Silent = true;
+    options.LogFile = "C:\\my logs\\setup.log";
+    options.Elevated = true;
+    options.Original = TOriginalProgram{17, "C:\\Program Files\\My App\\Uninstall.exe"};
+    options.InstallFolder = "C:\\Program Files\\My App /S";
+    const TCommandLine back = ParseCommandLine(CommandLineText(options));
+    EXPECT_TRUE(back.Silent);
+    EXPECT_EQ(back.LogFile, options.LogFile);
+    EXPECT_TRUE(back.Elevated);
+    EXPECT_EQ(back.Original, options.Original);
+    EXPECT_EQ(back.InstallFolder, options.InstallFolder);
+
+    TCommandLine plain;
+    plain.InstallFolder = "D:\\Apps";
+    plain.LogFile = "x.log";
+    EXPECT_EQ(CommandLineText(plain), "/LOG=x.log /D=D:\\Apps");
+    EXPECT_FALSE(ParseCommandLine(CommandLineText(plain)).Silent);
+}

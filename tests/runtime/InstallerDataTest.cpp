@@ -1,7 +1,7 @@
 #include "runtime/core/InstallerData.h"
 
+#include "ErrorText.h"
 #include "TestData.h"
-#include "project/Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,7 @@ using kf::test::ProjectWithOneFile;
 namespace {
 
 std::string ParseError(const std::string& aBytes) {
-    try {
-        ParseInstallerData(aBytes);
-    } catch (const Exception& error) {
-        return error.what();
-    }
-    return "";
+    return test::ErrorText([&] { ParseInstallerData(aBytes); });
 }
 
 // The data file of a new project with one file, with line aLine (1-based) replaced.
@@ -115,6 +110,18 @@ TEST(InstallerData, ReadsEveryOptionOfAFullProject) {
     EXPECT_EQ(data.InstallPathValue->Root, 1);
     EXPECT_EQ(data.InstallPathValue->Key, "Software\\My Program");
     EXPECT_EQ(data.InstallPathValue->Name, "InstallPath");
+}
+
+TEST(InstallerData, GivesItsLinesInUtf8AndThePackedSizesInRowOrder) {
+    TProject project = ProjectWithOneFile();
+    project.Files.push_back(TFileEntry{"/src/b.dll", "5", "%System%\\b.dll", "Skip", "No", "Yes"});
+    const std::string bytes = DataFileFor(project);
+    const TInstallerDataLines lines = SplitInstallerData(bytes);
+    EXPECT_EQ(lines[2], "\xC2\xA9 2006 Company");
+    EXPECT_EQ(lines[9], "100?101?");
+    EXPECT_EQ(lines[13], "");
+    EXPECT_EQ(lines[17], "0");
+    EXPECT_EQ(PackedSizes(ParseInstallerData(lines)), (std::vector<uint64_t>{100, 101}));
 }
 
 TEST(InstallerData, LaunchWithoutAFileAndAnEmptyRegistryKeyMeanNothing) {

@@ -11,6 +11,7 @@ namespace {
 TUninstallLog FullLog() {
     TUninstallLog log;
     log.ProductName = "My \xC3\xA9 Program 100%";
+    log.Scope = TInstallScope::PerMachine;
     log.Folders = {{"C:\\Program Files\\My Program", true}, {"C:\\Program Files\\My Program\\bin", true}};
     log.Files = {{"C:\\Program Files\\My Program\\a.exe", true}, {"C:\\windows\\system32\\b.dll", false}};
     log.Shortcuts = {"C:\\users\\u\\Desktop\\App.lnk"};
@@ -45,8 +46,8 @@ TEST(UninstallLog, KeepsEveryRecordOnOneLine) {
     size_t lines = 0;
     for (size_t pos = 0; (pos = text.find("\r\n", pos)) != std::string::npos; pos += 2)
         ++lines;
-    EXPECT_EQ(lines,
-              14u); // signature, product, 2 folders, 2 files, shortcut, library, 3 values, 2 keys, entry
+    // signature, product, scope, 2 folders, 2 files, shortcut, library, 3 values, 2 keys, entry
+    EXPECT_EQ(lines, 15u);
     EXPECT_EQ(text.find('\n'), text.find("\r\n") + 1);
     EXPECT_NE(text.find("Line%0D%0ABreak %2541"), std::string::npos);
 }
@@ -56,7 +57,7 @@ TEST(UninstallLog, RefusesDamagedLogs) {
     const std::string header = "Kelpforge uninstall log 1\r\n";
     EXPECT_NE(ReadError("").find("not a Kelpforge uninstall log"), std::string::npos);
     EXPECT_NE(ReadError("Some other log\r\n").find("not a Kelpforge uninstall log"), std::string::npos);
-    EXPECT_NE(ReadError(good.substr(0, good.size() - 1)).find("Line 14 "), std::string::npos);
+    EXPECT_NE(ReadError(good.substr(0, good.size() - 1)).find("Line 15 "), std::string::npos);
     const std::vector<std::string> badRecords = {
         "Directory\t1\tC:\\x", // unknown kind
         "File\t1",             // a field short
@@ -67,6 +68,8 @@ TEST(UninstallLog, RefusesDamagedLogs) {
         "Key\t5\tSoftware",
         "Shortcut\tC:\\a%4",  // cut escape
         "Shortcut\tC:\\a%zz", // not hexadecimal
+        "Scope\tper-site",
+        "Scope",
     };
     for (const std::string& record : badRecords)
         EXPECT_NE(ReadError(header + record + "\r\n").find("Line 2 "), std::string::npos) << record;

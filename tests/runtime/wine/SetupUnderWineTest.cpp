@@ -8,6 +8,8 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
+#include <set>
+#include <thread>
 
 using namespace kf;
 using kf::test::ReadFile;
@@ -52,8 +54,12 @@ protected:
         int code = 0;
         Wine("reg delete 'HKLM\\" + registryKey + "' /f", code);
         Wine("reg delete 'HKCU\\" + registryKey + "' /f", code);
-        Wine("reg delete 'HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag + "' /f",
-             code);
+        for (const char* root : {"HKLM", "HKCU"})
+            Wine(std::string("reg delete '") + root +
+                     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag + "' /f",
+                 code);
+        for (bool allUsers : {true, false})
+            fs::remove_all(ProgramsMenuLink(allUsers).parent_path());
     }
 
     std::string Wine(const std::string& anArguments, int& anExitCode, const std::string& anEnvironment = "") {
@@ -128,14 +134,39 @@ protected:
         return Wine("reg query '" + aKey + "' /v " + aName, aCode);
     }
 
-    fs::path ProgramsMenuLink() const {
-        for (const auto& user : fs::directory_iterator(fs::path(KF_WINE_PREFIX) / "drive_c" / "users")) {
-            const fs::path link =
-                user.path() / "AppData/Roaming/Microsoft/Windows/Start Menu/Programs" / tag / "Read Me.lnk";
-            if (fs::exists(link))
-                return link;
-        }
+    // The user the prefix runs as, by the profile folder wineboot made.
+    static std::string UserName() {
+        for (const auto& user : fs::directory_iterator(fs::path(KF_WINE_PREFIX) / "drive_c" / "users"))
+            if (user.path().filename() != "Public")
+                return user.path().filename().string();
         return {};
+    }
+
+    // Waits a while for a file or folder that a process still running is about to remove.
+    static bool GoneSoon(const fs::path& aPath) {
+        for (int i = 0; i < 300 && fs::exists(aPath); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return !fs::exists(aPath);
+    }
+
+    // The temporary copy that the uninstaller continued in, as its action log names it.
+    static fs::path UninstallerCopy(const std::string& anActions) {
+        const std::string marker = "Continuing in C:\\";
+        const size_t start = anActions.find(marker);
+        if (start == std::string::npos)
+            return {};
+        std::string path =
+            anActions.substr(start + marker.size(), anActions.find('\r', start) - start - marker.size());
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return fs::path(KF_WINE_PREFIX) / "drive_c" / path;
+    }
+
+    fs::path ProgramsMenuLink(bool anAllUsers) const {
+        const fs::path programs = anAllUsers ? fs::path(KF_WINE_PREFIX) /
+                                                   "drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+                                             : fs::path(KF_WINE_PREFIX) / "drive_c/users" / UserName() /
+                                                   "AppData/Roaming/Microsoft/Windows/Start Menu/Programs";
+        return programs / tag / "Read Me.lnk";
     }
 };
 
@@ -152,7 +183,11 @@ TEST_F(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
     }
     EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()), ReadFile(KF_RUNTIME_FOLDER "/Uninstall.exe"));
     EXPECT_TRUE(fs::exists(installed / "bin/server.dll.registered"));
-    EXPECT_FALSE(ProgramsMenuLink().empty());
+    // HKLM values make it a per-machine installation, whose shortcuts are everyone's.
+    EXPECT_TRUE(fs::exists(ProgramsMenuLink(true)));
+    EXPECT_FALSE(fs::exists(ProgramsMenuLink(false)));
+    EXPECT_NE(ReadFile((installed / "Uninstall.log").string()).find("Scope\tper-machine\r\n"),
+              std::string::npos);
     int code = -1;
     EXPECT_NE(Query("HKLM\\" + registryKey, "Path", code).find(installFolder + "\\bin"), std::string::npos);
     EXPECT_EQ(code, 0);
@@ -172,7 +207,8 @@ TEST_F(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
     EXPECT_FALSE(fs::exists(installed / "bin"));
     EXPECT_FALSE(fs::exists(installed / "Uninstall.log"));
     EXPECT_EQ(ReadFile((installed / "keep.txt").string()), "stays after uninstall");
-    EXPECT_TRUE(ProgramsMenuLink().empty());
+    EXPECT_FALSE(fs::exists(ProgramsMenuLink(true)));
+    EXPECT_FALSE(fs::exists(ProgramsMenuLink(true).parent_path()));
     Query("HKLM\\" + registryKey, "Path", code);
     EXPECT_NE(code, 0);
     EXPECT_NE(Query("HKLM\\" + registryKey, "Count", code).find("0x2a"), std::string::npos);
@@ -180,13 +216,11 @@ TEST_F(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
     EXPECT_NE(code, 0);
     Query(entry, "UninstallString", code);
     EXPECT_NE(code, 0);
-    // The running uninstaller cannot delete itself; it goes at the next restart, with its folder
-    // when nothing else is left there.
-    EXPECT_NE(ReadFile(temp.Path("uninstall.log")).find("Uninstall.exe at the next restart"),
-              std::string::npos);
-    Wine("wineboot -r", code);
-    EXPECT_FALSE(fs::exists(installed / "Uninstall.exe"));
+    // Uninstall.exe is removed by its temporary copy once it has ended, without a restart; its
+    // folder stays for the file that is not to be uninstalled.
+    EXPECT_TRUE(GoneSoon(installed / "Uninstall.exe"));
     EXPECT_EQ(ReadFile((installed / "keep.txt").string()), "stays after uninstall");
+    EXPECT_EQ(ReadFile(temp.Path("uninstall.log")).find("next restart"), std::string::npos);
 }
 
 TEST_F(SetupUnderWine, ADamagedSetupInstallsNothing) {
@@ -253,4 +287,90 @@ TEST_F(SetupUnderWine, TakesTheFolderFromTheRegistryKeepsSkippedFilesAndAsksForA
     Wine("'" + installFolder + "\\Uninstall.exe' /S", code);
     EXPECT_EQ(code, kSuccess);
     EXPECT_EQ(ReadFile((installed / "readme.txt").string()), "older");
+}
+
+TEST_F(SetupUnderWine, AFailedInstallPutsBackWhatItReplacedAndASuccessfulOneLeavesNoCopies) {
+    TProject project = Project();
+    // A second row for a file the first one created: that file is the installation's own, not one to put
+    // back.
+    project.Files.push_back(
+        TFileEntry{temp.WriteFile("src/again", "again"), "0", "%Install Path%\\bin\\noise.bin"});
+    const std::string setup = Build(project);
+    fs::create_directories(installed / "Uninstall.log"); // the last step, writing the log, fails
+    std::ofstream(installed / "readme.txt", std::ios::binary) << "older";
+    int code = -1;
+    Wine("reg add 'HKLM\\" + registryKey + "' /v Path /t REG_DWORD /d 7 /f", code);
+    ASSERT_EQ(code, 0);
+
+    const std::string output = Wine(SilentArguments(setup, temp.Path("setup.log")), code);
+    EXPECT_EQ(code, kFailed) << output;
+    const std::string actions = ReadFile(temp.Path("setup.log"));
+    EXPECT_NE(actions.find("Replaced " + installFolder + "\\readme.txt"), std::string::npos) << actions;
+    EXPECT_NE(actions.find("Wrote the registry value HKEY_LOCAL_MACHINE\\" + registryKey + " Path"),
+              std::string::npos)
+        << actions;
+    EXPECT_NE(actions.find("a folder of that name is in the way"), std::string::npos) << actions;
+    EXPECT_EQ(ReadFile((installed / "readme.txt").string()), "older");
+    const std::string previous = Query("HKLM\\" + registryKey, "Path", code);
+    EXPECT_NE(previous.find("REG_DWORD"), std::string::npos) << previous;
+    EXPECT_NE(previous.find("0x7"), std::string::npos) << previous;
+    Query("HKLM\\" + registryKey, "Count", code);
+    EXPECT_NE(code, 0);
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(installed))
+        left.insert(entry.path().filename().string());
+    EXPECT_EQ(left, (std::set<std::string>{"Uninstall.log", "readme.txt"}));
+
+    fs::remove(installed / "Uninstall.log");
+    ASSERT_EQ(RunSetup(setup), kSuccess);
+    EXPECT_EQ(ReadFile((installed / "readme.txt").string()), sources[0].second);
+    EXPECT_EQ(ReadFile((installed / "bin/noise.bin").string()), "again");
+    EXPECT_NE(Query("HKLM\\" + registryKey, "Path", code).find("REG_SZ"), std::string::npos);
+    for (const auto& entry : fs::directory_iterator(installed))
+        EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();
+}
+
+TEST_F(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUserAndUninstallsWhole) {
+    TProject project = Project();
+    for (TFileEntry& file : project.Files) {
+        file.Register = "No"; // registering writes to HKEY_CLASSES_ROOT
+        file.Uninstall = "Yes";
+    }
+    project.RegistryValues.Clear();
+    project.RegistryValues.Append({}, "10" + registryKey + "|Count=142");
+    const std::string setup = Build(project);
+    const std::string folder = "C:\\users\\" + UserName() + "\\AppData\\Local\\" + tag;
+    installed = fs::path(KF_WINE_PREFIX) / "drive_c/users" / UserName() / "AppData/Local" / tag;
+    int code = -1;
+    std::string arguments = SilentArguments(setup, temp.Path("setup.log"), false) + " '/D=" + folder + "'";
+    std::string output = Wine(arguments, code);
+    ASSERT_EQ(code, kSuccess) << output << ReadFile(temp.Path("setup.log"));
+
+    EXPECT_NE(ReadFile(temp.Path("setup.log")).find(", per-user"), std::string::npos);
+    EXPECT_TRUE(fs::exists(ProgramsMenuLink(false)));
+    EXPECT_FALSE(fs::exists(ProgramsMenuLink(true)));
+    const std::string entry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag;
+    EXPECT_NE(Query("HKCU\\" + entry, "UninstallString", code).find(folder + "\\Uninstall.exe"),
+              std::string::npos);
+    Query("HKLM\\" + entry, "UninstallString", code);
+    EXPECT_NE(code, 0);
+
+    output = Wine("'" + folder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+                  code);
+    const std::string actions = ReadFile(temp.Path("uninstall.log"));
+    EXPECT_EQ(code, kSuccess) << output << actions;
+    // The uninstaller continued in a temporary copy, which removed it and the folder once it had
+    // ended, and went itself when it ended.
+    const fs::path copy = UninstallerCopy(actions);
+    ASSERT_EQ(copy.extension(), ".exe") << actions;
+    EXPECT_TRUE(fs::is_directory(copy.parent_path())) << copy;
+    EXPECT_NE(actions.find(folder + "\\Uninstall.exe once it has ended"), std::string::npos) << actions;
+    EXPECT_TRUE(GoneSoon(installed)) << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_TRUE(GoneSoon(copy)) << copy;
+    EXPECT_FALSE(fs::exists(ProgramsMenuLink(false)));
+    Query("HKCU\\" + entry, "UninstallString", code);
+    EXPECT_NE(code, 0);
+    Query("HKCU\\" + registryKey, "Count", code);
+    EXPECT_NE(code, 0);
+    fs::remove_all(installed);
 }

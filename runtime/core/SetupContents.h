@@ -1,0 +1,39 @@
+#pragma once
+
+#include "runtime/core/ByteSource.h"
+#include "runtime/core/CabinetCheck.h"
+#include "runtime/core/InstallerData.h"
+#include "runtime/core/SetupLayout.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kf {
+
+inline constexpr const char* kDataFileName = "kelpforge.dat";
+// How error messages name the main cabinet.
+inline constexpr const char* kMainCabinetName = "the installer data";
+
+// What a setup file holds behind its runtime, read and checked from end to end.
+struct TSetupContents {
+    std::string Trailer;
+    TSetupLayout Layout;
+    std::vector<TCabinetMember> MainMembers;
+    TInstallerDataLines DataLines;
+    TInstallerData Data;
+    std::vector<TCabinetMember> FileMembers; // the one member of each file row's cabinet
+};
+
+// Decodes the first member of the main cabinet; decoding is left to the platform's cabinet reader.
+using TDataFileDecoder = std::function<std::string(TByteSource& aMainCabinet)>;
+
+// Reads the trailer, the main cabinet, its kelpforge.dat and the file cabinets of its packed-size
+// list. Raises an error that says what is wrong unless the sizes add up, every cabinet's data
+// blocks carry their checksums, the data file is sound and each file cabinet holds one file.
+TSetupContents ReadSetupContents(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFile);
+
+// How error messages name the cabinet of a file row (0-based).
+std::string FileCabinetName(size_t aRow);
+
+} // namespace kf

@@ -1,0 +1,16 @@
+#include "ErrorText.h"
+
+#include "project/Exception.h"
+
+namespace kf::test {
+
+std::string ErrorText(const std::function<void()>& aCall) {
+    try {
+        aCall();
+    } catch (const Exception& error) {
+        return error.what();
+    }
+    return "";
+}
+
+} // namespace kf::test
