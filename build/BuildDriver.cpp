@@ -9,19 +9,20 @@
 #include "project/OSError.h"
 #include "project/TemporaryFile.h"
 
-#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
+#include <vector>
 
 namespace kf {
 
 namespace {
 
 constexpr size_t kBlockSize = 2048;
+constexpr size_t kBlocksPerChunk = 32;
 constexpr const char* kDataFile = "kelpforge.dat";
 constexpr const char* kLicenseFile = "license.rtf";
 constexpr const char* kReadmeFile = "readme.rtf";
@@ -199,16 +200,23 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
     return TBuildOutcome::Succeeded;
 }
 
+// Copies in chunks of whole blocks, so that a large setup does not cost a system call per block;
+// each block still has its cancel check and its event pump.
 bool TBuildDriver::Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable) {
     TSourceReader source(aPath);
-    std::array<char, kBlockSize> block{};
+    std::vector<char> chunk(kBlocksPerChunk * kBlockSize);
     for (;;) {
         if (aCancellable && fCancelled)
             return false;
-        const size_t count = source.Read(block.data(), block.size());
+        const size_t count = source.Read(chunk.data(), chunk.size());
         if (count == 0)
             return true;
-        if (!aSetup.WriteAll(std::string_view(block.data(), count)))
+        for (size_t done = kBlockSize; done < count; done += kBlockSize) {
+            fHost.ProcessEvents();
+            if (aCancellable && fCancelled)
+                return false;
+        }
+        if (!aSetup.WriteAll(std::string_view(chunk.data(), count)))
             throw Exception("Unable to write to " + fProject.SetupFile);
         fHost.ProcessEvents();
     }
