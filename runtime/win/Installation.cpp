@@ -1,6 +1,7 @@
 #include "runtime/win/Installation.h"
 
 #include "project/Exception.h"
+#include "runtime/core/SetupContents.h"
 #include "runtime/win/MemberOutputs.h"
 #include "runtime/win/Registry.h"
 #include "runtime/win/Removal.h"
@@ -98,8 +99,8 @@ void TInstallation::InstallFile(const TFileAction& aFile) {
     }
     const bool existed = KeepExisting(aFile.Target);
     TTargetFileSink sink(Wide(aFile.Target));
-    fCabinet.Extract(fPackage.FileCabinet(aFile.Row), sink,
-                     "the cabinet of file " + std::to_string(aFile.Row + 1));
+    TFileWindow cabinet = fPackage.FileCabinet(aFile.Row);
+    fCabinet.Extract(cabinet, sink, FileCabinetName(aFile.Row));
     fLog.Files.push_back(TLoggedPath{aFile.Target, aFile.Uninstall});
     fActions.Line((existed ? "Replaced " : "Installed ") + aFile.Target);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "runtime/core/InstallerData.h"
-#include "runtime/core/SetupLayout.h"
+#include "runtime/core/SetupContents.h"
 #include "runtime/win/FileWindow.h"
 #include "runtime/win/SystemCabinet.h"
 
@@ -16,19 +15,17 @@ class TSetupPackage {
 public:
     TSetupPackage(const std::wstring& aSetupFile, TSystemCabinet& aCabinet);
 
-    const TInstallerData& Data() const { return fData; }
+    const TInstallerData& Data() const { return fContents.Data; }
     // A member of the main cabinet: kelpforge.dat, license.rtf, readme.rtf, logo.bmp, header.bmp.
     const std::string& MainMember(const std::string& aName) const { return fMainMembers.at(aName); }
     TFileWindow FileCabinet(size_t aRow) const;
 
 private:
-    void ReadMainCabinet(TSystemCabinet& aCabinet);
-    void CheckFileCabinets() const;
+    std::string DecodeMainCabinet(TByteSource& aMainCabinet, TSystemCabinet& aCabinet);
 
     TReadFile fFile;
-    TSetupLayout fLayout;
     std::map<std::string, std::string> fMainMembers;
-    TInstallerData fData;
+    TSetupContents fContents;
 };
 
 } // namespace kf

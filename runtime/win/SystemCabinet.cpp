@@ -5,6 +5,7 @@
 
 #include <fdi.h>
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -23,7 +24,7 @@ char kNoPath[] = "";
 
 // What the library's callbacks work on during one extraction.
 struct TExtraction {
-    const TFileWindow* Cabinet = nullptr;
+    TByteSource* Cabinet = nullptr;
     TMemberSink* Sink = nullptr;
     std::exception_ptr Error;
 };
@@ -40,11 +41,13 @@ public:
 
 class TCabinetHandle : public THandle {
 public:
-    explicit TCabinetHandle(const TFileWindow& aCabinet) : fCabinet(aCabinet) {}
+    explicit TCabinetHandle(TByteSource& aCabinet) : fCabinet(aCabinet) {}
     UINT Read(void* aBuffer, UINT aLength) override {
-        const size_t read = fCabinet.ReadInto(fPosition, aBuffer, aLength);
-        fPosition += read;
-        return static_cast<UINT>(read);
+        const size_t length = static_cast<size_t>(std::min<uint64_t>(aLength, fCabinet.Size() - fPosition));
+        const std::string bytes = fCabinet.Read(fPosition, length);
+        std::memcpy(aBuffer, bytes.data(), length);
+        fPosition += length;
+        return static_cast<UINT>(length);
     }
     LONG Seek(LONG aDistance, int aFrom) override {
         const int64_t base = aFrom == SEEK_SET   ? 0
@@ -58,7 +61,7 @@ public:
     }
 
 private:
-    const TFileWindow& fCabinet;
+    TByteSource& fCabinet;
     uint64_t fPosition = 0;
 };
 
@@ -173,7 +176,7 @@ TSystemCabinet::~TSystemCabinet() {
     ::FreeLibrary(fModule);
 }
 
-void TSystemCabinet::Extract(const TFileWindow& aCabinet, TMemberSink& aSink, const std::string& aWhat) {
+void TSystemCabinet::Extract(TByteSource& aCabinet, TMemberSink& aSink, const std::string& aWhat) {
     ERF error{};
     HFDI context =
         fEntryPoints->Create(Allocate, Release, Open, Read, Write, Close, Seek, cpuUNKNOWN, &error);

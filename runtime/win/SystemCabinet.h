@@ -1,6 +1,6 @@
 #pragma once
 
-#include "runtime/win/FileWindow.h"
+#include "runtime/core/ByteSource.h"
 
 #include <windows.h>
 
@@ -37,7 +37,7 @@ public:
 
     // Decodes every member of the cabinet into the outputs that aSink gives; raises an error
     // naming aWhat when the library or an output fails.
-    void Extract(const TFileWindow& aCabinet, TMemberSink& aSink, const std::string& aWhat);
+    void Extract(TByteSource& aCabinet, TMemberSink& aSink, const std::string& aWhat);
 
 private:
     struct TEntryPoints;
