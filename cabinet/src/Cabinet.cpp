@@ -27,7 +27,7 @@ uint32_t LimitOrDefault(ULONG aValue, uint32_t aLimit) {
 } // namespace
 
 Cabinet::Cabinet(FciHost& aHost, CCAB& aClientParameters)
-    : fHost(aHost), fClient(aClientParameters), fFolders(aHost.heap()), fFiles(aHost), fData(aHost),
+    : fHost(aHost), fClient(aClientParameters), fFolders(aHost.heap()), fFileRecords(aHost.heap()), fData(aHost),
       fOutput(aHost, FCIERR_CAB_FILE) {}
 
 bool Cabinet::create() {
@@ -39,12 +39,11 @@ bool Cabinet::create() {
     fFolderReserve = fClient.cbReserveCFFolder;
     fDataReserve = fClient.cbReserveCFData;
     takeParameters();
-    return fOutput.allocate(kOutputBufferSize) && fFiles.create() && fData.create();
+    return fOutput.allocate(kOutputBufferSize) && fData.create();
 }
 
 bool Cabinet::destroy() {
-    const bool files = fFiles.destroy();
-    return fData.destroy() && files;
+    return fData.destroy();
 }
 
 void Cabinet::takeParameters() {
@@ -124,8 +123,10 @@ bool Cabinet::writeEntry(FileEntry& anEntry, uint16_t aFolderIndex) {
     format::put16(record + 10, anEntry.date);
     format::put16(record + 12, anEntry.time);
     format::put16(record + 14, anEntry.attribs);
-    return fFiles.append(record, sizeof record) && fFiles.append(anEntry.name, anEntry.nameLength + 1u) &&
-           fHost.reportFilePlaced(&fCurrent, anEntry.name, anEntry.size, anEntry.continued);
+    const auto* name = reinterpret_cast<const uint8_t*>(anEntry.name);
+    if (!fFileRecords.append(record, sizeof record) || !fFileRecords.append(name, anEntry.nameLength + 1u))
+        return fHost.failure().set(FCIERR_ALLOC_FAIL);
+    return fHost.reportFilePlaced(&fCurrent, anEntry.name, anEntry.size, anEntry.continued);
 }
 
 bool Cabinet::requestNext(uint32_t anEstimate) {
@@ -159,7 +160,8 @@ bool Cabinet::writeFile(char* aPath) {
     if (handle == -1)
         return false;
     fOutput.attach(handle);
-    const bool written = writeHeader(fOutput) && writeFolders(fOutput) && fFiles.copyTo(fOutput) &&
+    const bool written = writeHeader(fOutput) && writeFolders(fOutput) &&
+                         fOutput.write(fFileRecords.data(), fFileRecords.size()) &&
                          fData.copyTo(fOutput) && fOutput.flush();
     fOutput.discard();
     fOutput.attach(-1);
@@ -229,7 +231,7 @@ void Cabinet::beginNext(bool aLinked) {
     fFolders.clear();
     fFileCount = 0;
     fFileBytes = 0;
-    fFiles.clear();
+    fFileRecords.clear();
     fData.clear();
 }
 

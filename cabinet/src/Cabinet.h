@@ -9,14 +9,14 @@
 
 namespace kf::cab {
 
-// The cabinet being assembled: its folders, its file entries and its data blocks, spooled to
-// temporary files until the cabinet file is written in one pass. It keeps the size accounting that
+// The cabinet being assembled: its folders and file records in memory, its data blocks spooled to
+// a temporary file, until the cabinet file is written in one pass. It keeps the size accounting that
 // decides what still fits under the cabinet size limit.
 class Cabinet {
 public:
     Cabinet(FciHost& aHost, CCAB& aClientParameters);
 
-    // Takes the parameters for the first cabinet and creates the temporary files.
+    // Takes the parameters for the first cabinet and creates the temporary file.
     bool create();
     bool destroy();
 
@@ -74,7 +74,8 @@ private:
     HeapArray<FolderRecord> fFolders;
     uint32_t fFileCount = 0;
     uint32_t fFileBytes = 0;
-    Spool fFiles;
+    // The CFFILE records, at most 65,535 of at most 272 bytes each.
+    HeapArray<uint8_t> fFileRecords;
     Spool fData;
     BufferedWriter fOutput;
 };

@@ -39,18 +39,22 @@ void BlockCode::makeFixed() {
     for (unsigned symbol = 0; symbol < kLiteralLengthSymbols; ++symbol)
         fLiteralLengthLengths[symbol] = FixedLiteralLengthLength(symbol);
     std::fill(std::begin(fDistanceLengths), std::end(fDistanceLengths), kFixedDistanceLength);
-    BuildCodes(fLiteralLengthLengths, kLiteralLengthSymbols, fLiteralLengthCodes);
-    BuildCodes(fDistanceLengths, kDistanceSymbols, fDistanceCodes);
+    std::fill(std::begin(fCodeLengthLengths), std::end(fCodeLengthLengths), 0);
     fHeaderBits = 0;
+    assignCodes();
 }
 
 void BlockCode::makeDynamic(const SymbolCounts& aCounts) {
     BuildCodeLengths(aCounts.literalLength, kUsedLiteralLengthSymbols, kMaxCodeLength, fLiteralLengthLengths);
     fLiteralLengthLengths[286] = fLiteralLengthLengths[287] = 0;
     BuildCodeLengths(aCounts.distance, kDistanceSymbols, kMaxCodeLength, fDistanceLengths);
+    buildHeader(kAllRepeats);
+}
+
+void BlockCode::assignCodes() {
     BuildCodes(fLiteralLengthLengths, kLiteralLengthSymbols, fLiteralLengthCodes);
     BuildCodes(fDistanceLengths, kDistanceSymbols, fDistanceCodes);
-    buildHeader(kAllRepeats);
+    BuildCodes(fCodeLengthLengths, kCodeLengthSymbols, fCodeLengthCodes);
 }
 
 uint64_t BlockCode::symbolBits(const SymbolCounts& aCounts) const {
@@ -132,7 +136,6 @@ uint32_t BlockCode::buildHeader(unsigned aRepeats) {
     for (unsigned i = 0; i < fRunCount; ++i)
         ++frequencies[fRuns[i].symbol];
     BuildCodeLengths(frequencies, kCodeLengthSymbols, kMaxCodeLengthCodeLength, fCodeLengthLengths);
-    BuildCodes(fCodeLengthLengths, kCodeLengthSymbols, fCodeLengthCodes);
     fCodeLengthCount = kCodeLengthSymbols;
     while (fCodeLengthCount > 4 && fCodeLengthLengths[kCodeLengthOrder[fCodeLengthCount - 1]] == 0)
         --fCodeLengthCount;

@@ -22,9 +22,11 @@ struct SymbolCounts {
 class BlockCode {
 public:
     void makeFixed();
-    // The header uses every repeat code; shortenHeader() then tries each choice of them.
+    // The code lengths and header, enough to price the block; the header uses every repeat code,
+    // shortenHeader() then tries each choice of them. assignCodes() readies the code for writing.
     void makeDynamic(const SymbolCounts& aCounts);
     void shortenHeader();
+    void assignCodes();
 
     // Bits of the symbols with their extra bits, the header not included.
     uint64_t symbolBits(const SymbolCounts& aCounts) const;

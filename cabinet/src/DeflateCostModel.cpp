@@ -1,5 +1,6 @@
 #include "DeflateCostModel.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kf::cab::deflate {
@@ -25,6 +26,7 @@ void CostModel::setFromCounts(const SymbolCounts& aCounts) {
     };
     for (unsigned byte = 0; byte < 256; ++byte)
         fLiteral[byte] = cost(aCounts.literalLength[byte], literalLengths);
+    std::fill(fLength, fLength + kMinMatch, kNever);
     for (uint32_t length = kMinMatch; length <= kMaxMatch; ++length) {
         const unsigned slot = kLengthSlot[length];
         fLength[length] = cost(aCounts.literalLength[kFirstLengthSymbol + slot], literalLengths) +

@@ -130,7 +130,8 @@ void Encoder::planLiterals() {
 
 // The first parse takes the longest match everywhere; each later one is the cheapest path under
 // costs learnt from the best parse so far, block by block once that parse has been split. Only
-// the last looks at every match length: the ones before serve to learn costs.
+// the last looks at every match length: the ones before serve to learn costs. The best parse
+// keeps the cuts it was priced with: cutting it again afterwards gains nothing.
 void Encoder::planParse() {
     fParser.gatherMatches(fFinder, fWindow.data(), fStart, fEnd, kNiceLength);
 
@@ -148,7 +149,6 @@ void Encoder::planParse() {
         std::swap(fBest, fCandidate);
         fItems.swap(fBestItems);
     }
-    splitBest(byteEnds);
 }
 
 // Cuts the best parse into blocks where that pays, and describes it again so.
@@ -228,7 +228,8 @@ void Encoder::writeBlocks(BitWriter& aWriter) {
             fFixedCode.writeItems(aWriter, items, count);
         } else {
             aWriter.put(final | (kDynamicBlock << 1), 3);
-            const BlockCode& code = shortestCode(block);
+            BlockCode& code = shortestCode(block);
+            code.assignCodes();
             code.writeHeader(aWriter);
             code.writeItems(aWriter, items, count);
         }
@@ -239,7 +240,7 @@ void Encoder::writeBlocks(BitWriter& aWriter) {
 
 // The block's code, or one built from counts evened out for a shorter header when that is cheaper
 // in all.
-const BlockCode& Encoder::shortestCode(Block& aBlock) {
+BlockCode& Encoder::shortestCode(Block& aBlock) {
     aBlock.code.shortenHeader();
     SymbolCounts smoothed = aBlock.counts;
     SmoothForRunLengths(smoothed.literalLength, kUsedLiteralLengthSymbols);

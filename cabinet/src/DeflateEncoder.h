@@ -57,7 +57,7 @@ private:
                   Plan& aPlan);
     uint32_t write(uint8_t* anOutput);
     void writeBlocks(BitWriter& aWriter);
-    const BlockCode& shortestCode(Block& aBlock);
+    BlockCode& shortestCode(Block& aBlock);
     void writeStored(BitWriter& aWriter, uint32_t aFirst, uint32_t anEnd, bool aFinal) const;
 
     Table<uint8_t> fWindow;

@@ -9,6 +9,8 @@ namespace kf::cab::deflate {
 namespace {
 
 constexpr unsigned kMaxSymbols = kLiteralLengthSymbols;
+constexpr unsigned kSymbolBits = 9;
+static_assert(kMaxSymbols <= 1u << kSymbolBits);
 
 void GiveTwoSymbolsOneBit(const uint32_t* aFrequencies, unsigned aCount, uint8_t* aLengths) {
     unsigned given = 0;
@@ -78,23 +80,25 @@ void CompleteCode(unsigned* aCounts, unsigned aLimit) {
 } // namespace
 
 void BuildCodeLengths(const uint32_t* aFrequencies, unsigned aCount, unsigned aLimit, uint8_t* aLengths) {
-    uint16_t symbols[kMaxSymbols];
+    // Sorted by frequency, then symbol: both in one key.
+    uint32_t keys[kMaxSymbols];
     unsigned used = 0;
     for (unsigned symbol = 0; symbol < aCount; ++symbol) {
         aLengths[symbol] = 0;
         if (aFrequencies[symbol] != 0)
-            symbols[used++] = static_cast<uint16_t>(symbol);
+            keys[used++] = (aFrequencies[symbol] << kSymbolBits) | symbol;
     }
     if (used < 2) {
         GiveTwoSymbolsOneBit(aFrequencies, aCount, aLengths);
         return;
     }
-    std::sort(symbols, symbols + used, [aFrequencies](uint16_t a, uint16_t b) {
-        return aFrequencies[a] != aFrequencies[b] ? aFrequencies[a] < aFrequencies[b] : a < b;
-    });
+    std::sort(keys, keys + used);
+    uint16_t symbols[kMaxSymbols];
     uint32_t weights[kMaxSymbols];
-    for (unsigned i = 0; i < used; ++i)
-        weights[i] = aFrequencies[symbols[i]];
+    for (unsigned i = 0; i < used; ++i) {
+        symbols[i] = static_cast<uint16_t>(keys[i] & ((1u << kSymbolBits) - 1));
+        weights[i] = keys[i] >> kSymbolBits;
+    }
     unsigned depths[kMaxSymbols];
     TreeDepths(weights, used, depths);
 

@@ -6,6 +6,7 @@ namespace kf::cab::deflate {
 
 // Code lengths of a complete prefix code for the frequencies, none longer than aLimit. The code
 // has at least two symbols even when fewer are used, since some decoders refuse a lone code.
+// Frequencies are those of one block: below 2^23.
 void BuildCodeLengths(const uint32_t* aFrequencies, unsigned aCount, unsigned aLimit, uint8_t* aLengths);
 
 // Evens out counts that differ little over a stretch, so that the code lengths built from them

@@ -1,6 +1,7 @@
 #include "DeflateParser.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kf::cab::deflate {
 
@@ -9,7 +10,61 @@ namespace {
 constexpr uint32_t kBlockCapacity = 32768;
 // Room for the matches of the whole block; past it a position keeps only its longest match.
 constexpr uint32_t kMatchCapacity = kBlockCapacity * 12;
-constexpr uint32_t kUnreached = UINT32_MAX;
+constexpr uint32_t kUnreached = CostModel::kNever;
+
+// Offers each match at its own length only.
+void OfferOwnLength(const CostModel& aModel, uint32_t aCost, const Match* aMatches, uint32_t aCount,
+                    uint32_t* aTargets, uint32_t* aSteps) {
+    for (uint32_t m = 0; m < aCount; ++m) {
+        const Match match = aMatches[m];
+        const uint32_t total = aCost + aModel.distance(match.distance) + aModel.length(match.length);
+        if (total < aTargets[match.length]) {
+            aTargets[match.length] = total;
+            aSteps[match.length] = (static_cast<uint32_t>(match.distance) << 16) | match.length;
+        }
+    }
+}
+
+// Four 32-bit lanes (GCC and Clang vector extension: SSE2 on x86, NEON on ARM).
+using Lanes = int32_t __attribute__((vector_size(16)));
+constexpr uint32_t kGroup = sizeof(Lanes) / sizeof(int32_t);
+
+Lanes Load(const uint32_t* aValues) {
+    Lanes lanes;
+    std::memcpy(&lanes, aValues, sizeof lanes);
+    return lanes;
+}
+
+void Store(uint32_t* aValues, Lanes aLanes) {
+    std::memcpy(aValues, &aLanes, sizeof aLanes);
+}
+
+// Offers every length a match covers beyond the one before it, in groups of kGroup lengths that
+// end at its own length; the shorter lengths of a group may repeat what a nearer match offered.
+// Lengths below the shortest match cost kNever, so a group may start there.
+void OfferEveryLength(const CostModel& aModel, uint32_t aCost, const Match* aMatches, uint32_t aCount,
+                      uint32_t* aTargets, uint32_t* aSteps) {
+    const uint32_t* lengthCosts = aModel.lengths();
+    const Lanes offsets = {0, 1, 2, 3};
+    uint32_t shorter = kMinMatch - 1;
+    for (uint32_t m = 0; m < aCount; ++m) {
+        const Match match = aMatches[m];
+        const int32_t base = static_cast<int32_t>(aCost + aModel.distance(match.distance));
+        const int32_t step = static_cast<int32_t>(static_cast<uint32_t>(match.distance) << 16);
+        for (uint32_t last = match.length;; last -= kGroup) {
+            const uint32_t first = last + 1 - kGroup;
+            const Lanes total = base + Load(lengthCosts + first);
+            const Lanes targets = Load(aTargets + first);
+            const Lanes cheaper = total < targets;
+            Store(aTargets + first, (total & cheaper) | (targets & ~cheaper));
+            const Lanes steps = step | (static_cast<int32_t>(first) + offsets);
+            Store(aSteps + first, (steps & cheaper) | (Load(aSteps + first) & ~cheaper));
+            if (last <= shorter + kGroup)
+                break;
+        }
+        shorter = match.length;
+    }
+}
 
 } // namespace
 
@@ -84,24 +139,12 @@ uint32_t Parser::parseCheapest(const CostModel* aCosts, const uint32_t* aBlockEn
             costs[i + 1] = literal;
             steps[i + 1] = 1;
         }
-        // Without branches the inner loop runs at the same speed whichever way the comparisons go.
-        uint32_t* targets = costs + i;
-        uint32_t* choices = steps + i;
-        const uint32_t* lengthCosts = model->lengths();
-        uint32_t shorter = kMinMatch - 1;
-        for (uint32_t m = fFirstMatch[i]; m < fFirstMatch[i + 1]; ++m) {
-            const Match match = fMatches[m];
-            const uint32_t base = cost + model->distance(match.distance);
-            const uint32_t step = static_cast<uint32_t>(match.distance) << 16;
-            for (uint32_t length = anEveryLength ? shorter + 1 : match.length; length <= match.length;
-                 ++length) {
-                const uint32_t total = base + lengthCosts[length];
-                const bool cheaper = total < targets[length];
-                targets[length] = cheaper ? total : targets[length];
-                choices[length] = cheaper ? (step | length) : choices[length];
-            }
-            shorter = match.length;
-        }
+        const Match* matches = fMatches.data() + fFirstMatch[i];
+        const uint32_t matchCount = fFirstMatch[i + 1] - fFirstMatch[i];
+        if (anEveryLength)
+            OfferEveryLength(*model, cost, matches, matchCount, costs + i, steps + i);
+        else
+            OfferOwnLength(*model, cost, matches, matchCount, costs + i, steps + i);
     }
     // Walk back from the end, then put the items in order.
     uint32_t count = 0;

@@ -82,6 +82,13 @@ public:
         new (&fItems[fCount++]) T(anItem);
         return true;
     }
+    bool append(const T* anItems, uint32_t aCount) {
+        for (uint32_t i = 0; i < aCount; ++i)
+            if (!push(anItems[i]))
+                return false;
+        return true;
+    }
+    const T* data() const { return fItems; }
     T& operator[](uint32_t anIndex) { return fItems[anIndex]; }
     const T& operator[](uint32_t anIndex) const { return fItems[anIndex]; }
     T& back() { return fItems[fCount - 1]; }

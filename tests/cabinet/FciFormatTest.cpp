@@ -70,6 +70,21 @@ TEST_P(FciFormat, BlocksFillAcrossMembersAndDecodeToTheSources) {
     ExpectSame(DecodeSet(set), ExpectedContents(sources));
 }
 
+// The file records of a cabinet grow with every member until the cabinet is written.
+TEST_P(FciFormat, ThousandsOfLongNamesAreListedInOrder) {
+    std::vector<Source> sources;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string number = std::to_string(i);
+        sources.push_back({std::string(200 - number.size(), 'n') + number, TextBytes(40 + i % 7, i), GetParam()});
+    }
+    const std::vector<ParsedCabinet> set = pack(sources);
+    ASSERT_EQ(set.size(), 1u);
+    ASSERT_EQ(set[0].files.size(), sources.size());
+    for (size_t i = 0; i < sources.size(); ++i)
+        ASSERT_EQ(set[0].files[i].name, sources[i].name) << "record " << i;
+    ExpectSame(DecodeSet(set), ExpectedContents(sources));
+}
+
 TEST_P(FciFormat, CompressionChangesAndFlushesStartFolders) {
     const TCOMP other = GetParam() == tcompTYPE_MSZIP ? tcompTYPE_NONE : tcompTYPE_MSZIP;
     const std::vector<Source> sources = {{"a", TextBytes(1000, 1), GetParam()},
