@@ -39,7 +39,7 @@ bool Cabinet::create() {
     fFolderReserve = fClient.cbReserveCFFolder;
     fDataReserve = fClient.cbReserveCFData;
     takeParameters();
-    return fOutput.allocate(kOutputBufferSize) && fData.create();
+    return fOutput.allocate(kOutputBufferSize) && fData.allocate();
 }
 
 bool Cabinet::destroy() {

@@ -9,14 +9,14 @@
 
 namespace kf::cab {
 
-// The cabinet being assembled: its folders and file records in memory, its data blocks spooled to
-// a temporary file, until the cabinet file is written in one pass. It keeps the size accounting that
+// The cabinet being assembled: its folders and file records in memory, its data blocks in a spool,
+// until the cabinet file is written in one pass. It keeps the size accounting that
 // decides what still fits under the cabinet size limit.
 class Cabinet {
 public:
     Cabinet(FciHost& aHost, CCAB& aClientParameters);
 
-    // Takes the parameters for the first cabinet and creates the temporary file.
+    // Takes the parameters for the first cabinet.
     bool create();
     bool destroy();
 

@@ -58,8 +58,13 @@ Spool::~Spool() {
     fHost.removeQuietly(fName);
 }
 
-bool Spool::create() {
-    if (!fWriter.allocate(kSpoolBufferSize) || !fHost.makeTempName(fName, sizeof fName))
+bool Spool::allocate() {
+    return fWriter.allocate(kSpoolBufferSize);
+}
+
+// Moves the spool into a temporary file, when what it holds is about to outgrow its buffer.
+bool Spool::spill() {
+    if (!fHost.makeTempName(fName, sizeof fName))
         return false;
     if (std::memchr(fName, '\0', sizeof fName) == nullptr)
         return fHost.failure().set(FCIERR_TEMP_FILE);
@@ -69,6 +74,8 @@ bool Spool::create() {
 }
 
 bool Spool::append(const void* aData, uint32_t aSize) {
+    if (fWriter.handle() == -1 && aSize > fWriter.capacity() - fWriter.used() && !spill())
+        return false;
     if (fNeedsRewind && !rewind())
         return false;
     fSize += aSize;
@@ -76,6 +83,8 @@ bool Spool::append(const void* aData, uint32_t aSize) {
 }
 
 bool Spool::copyTo(BufferedWriter& aTarget) {
+    if (fWriter.handle() == -1)
+        return aTarget.write(fWriter.buffer(), fWriter.used());
     if (!fWriter.flush() || !rewind())
         return false;
     fNeedsRewind = true;
@@ -92,7 +101,7 @@ bool Spool::copyTo(BufferedWriter& aTarget) {
 void Spool::clear() {
     fWriter.discard();
     fSize = 0;
-    fNeedsRewind = true;
+    fNeedsRewind = fWriter.handle() != -1;
 }
 
 bool Spool::destroy() {

@@ -19,6 +19,7 @@ public:
     INT_PTR handle() const { return fHandle; }
     uint8_t* buffer() const { return fBuffer.data(); }
     uint32_t capacity() const { return fBuffer.size(); }
+    uint32_t used() const { return fUsed; }
 
     bool write(const void* aData, uint32_t aSize);
     bool writeZeros(uint32_t aSize);
@@ -33,8 +34,9 @@ private:
     uint32_t fUsed = 0;
 };
 
-// A temporary file that collects one part of the cabinet being built (its file entries or its data
-// blocks); read back once when the cabinet file is written, then reused for the next cabinet.
+// Collects one part of the cabinet being built (its data blocks) until the cabinet file is written,
+// then starts again for the next cabinet. It stays in memory while it fits its buffer, as most
+// cabinets do; past that it goes on in a temporary file, kept until the context is destroyed.
 class Spool {
 public:
     explicit Spool(FciHost& aHost);
@@ -42,7 +44,7 @@ public:
     Spool& operator=(const Spool&) = delete;
     ~Spool();
 
-    bool create();
+    bool allocate();
     bool append(const void* aData, uint32_t aSize);
     uint32_t size() const { return fSize; }
     bool copyTo(BufferedWriter& aTarget);
@@ -50,6 +52,7 @@ public:
     bool destroy();
 
 private:
+    bool spill();
     bool rewind();
 
     FciHost& fHost;

@@ -22,7 +22,8 @@ std::ostream& operator<<(std::ostream& aStream, const FaultCase& aCase) {
     return aStream << aCase.label;
 }
 
-// A set of three cabinets with a stored and an MSZIP folder exercises every callback.
+// A set of three cabinets with a stored and an MSZIP folder exercises every callback but those of
+// the temporary file, which only a cabinet whose data outgrows memory needs.
 std::vector<Source> SweepSources() {
     std::vector<Source> sources = SpanningSources(tcompTYPE_MSZIP);
     sources.push_back({"stored.bin", RandomBytes(20000, 9), tcompTYPE_NONE});
@@ -35,16 +36,30 @@ PackOptions SweepOptions() {
     return options;
 }
 
+// Three cabinets of 400 KB, each too large for memory: one temporary file, used again by each.
+std::vector<Source> SpillingSources() {
+    return {{"large.bin", RandomBytes(900000, 12), tcompTYPE_NONE}, {"text.txt", TextBytes(60000, 13)}};
+}
+
+PackOptions SpillingOptions() {
+    PackOptions options;
+    options.cabinetSize = 400000;
+    return options;
+}
+
 class FciFault : public testing::TestWithParam<FaultCase> {};
 
 TEST_P(FciFault, EveryOccurrenceFailsCleanly) {
     const FaultCase& fault = GetParam();
     ScratchFolder scratch;
-    const std::vector<Member> members = Materialise(scratch / "in", SweepSources());
+    const bool spilling = fault.role == Role::Temporary;
+    const std::vector<Member> members =
+        Materialise(scratch / "in", spilling ? SpillingSources() : SweepSources());
+    const PackOptions options = spilling ? SpillingOptions() : SweepOptions();
     int occurrences = 0;
     {
         FciClient clean(scratch / "clean");
-        ASSERT_TRUE(clean.pack(members, SweepOptions())) << clean.failedCall;
+        ASSERT_TRUE(clean.pack(members, options)) << clean.failedCall;
         occurrences = clean.calls[{fault.callback, fault.role}];
     }
     ASSERT_GT(occurrences, 0) << "the scenario never calls this callback";
@@ -53,7 +68,7 @@ TEST_P(FciFault, EveryOccurrenceFailsCleanly) {
         const std::filesystem::path output = scratch / ("run" + std::to_string(occurrence));
         FciClient client(output);
         client.fault = Fault{fault.callback, fault.role, occurrence, 1234};
-        EXPECT_FALSE(client.pack(members, SweepOptions()));
+        EXPECT_FALSE(client.pack(members, options));
         EXPECT_TRUE(client.erf.fError);
         EXPECT_EQ(client.erf.erfOper, fault.expectedOper) << "failed in " << client.failedCall;
         EXPECT_EQ(client.erf.erfType, fault.reportsError ? 1234 : 0);

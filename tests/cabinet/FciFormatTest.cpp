@@ -29,6 +29,7 @@ protected:
         statuses = client.statuses;
         estimates = client.estimates;
         openFlags = client.openFlags;
+        temporaryNames = client.calls[{Callback::TempName, Role::Temporary}];
         return ParseSet(scratch / "out", cabinets);
     }
 
@@ -38,6 +39,7 @@ protected:
     std::vector<StatusCall> statuses;
     std::vector<ULONG> estimates;
     std::map<Role, std::set<int>> openFlags;
+    int temporaryNames = 0;
 };
 
 TEST_P(FciFormat, BlocksFillAcrossMembersAndDecodeToTheSources) {
@@ -175,9 +177,26 @@ TEST_P(FciFormat, DateTimeAndAttributesComeFromGetOpenInfo) {
 }
 
 TEST_P(FciFormat, OpenFlagsAreTheCRuntimeValues) {
-    pack(SpanningSources(GetParam()));
+    std::vector<Source> sources = SpanningSources(GetParam());
+    sources.push_back({"spills.bin", RandomBytes(300000, 31), GetParam()});
+    pack(sources);
     EXPECT_EQ(openFlags[Role::Temporary], (std::set<int>{_O_RDWR | _O_CREAT | _O_EXCL | _O_BINARY}));
     EXPECT_EQ(openFlags[Role::Cabinet], (std::set<int>{_O_RDWR | _O_CREAT | _O_TRUNC | _O_BINARY}));
+}
+
+// Most cabinets are small: their data stays in memory and no temporary file is made. A larger one
+// goes on in a single temporary file, removed again by the end (pack() checks that).
+TEST_P(FciFormat, OnlyDataThatOutgrowsMemoryGoesToATemporaryFile) {
+    const std::vector<Source> small = {{"small.bin", RandomBytes(200000, 32), GetParam()}};
+    const std::vector<ParsedCabinet> inMemory = pack(small);
+    EXPECT_EQ(temporaryNames, 0);
+    ExpectSame(DecodeSet(inMemory), ExpectedContents(small));
+
+    const std::vector<Source> large = {{"small.bin", RandomBytes(200000, 32), GetParam()},
+                                       {"large.bin", RandomBytes(700000, 33), GetParam()}};
+    const std::vector<ParsedCabinet> spilled = pack(large);
+    EXPECT_EQ(temporaryNames, 1);
+    ExpectSame(DecodeSet(spilled), ExpectedContents(large));
 }
 
 TEST_P(FciFormat, SetSpansThreeCabinetsWithContinuationMarkers) {
