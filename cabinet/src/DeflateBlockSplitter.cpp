@@ -43,12 +43,33 @@ unsigned DistanceSymbol(const Item& anItem) {
     return kLiteralLengthSymbols + DistanceSlot(anItem.value);
 }
 
+// Adds the symbols of the items to aCounts (literal/length symbols, then distance symbols).
+void CountSymbols(const Item* anItems, uint32_t aCount, uint32_t* aCounts) {
+    for (uint32_t i = 0; i < aCount; ++i) {
+        const Item item = anItems[i];
+        if (item.length == 0) {
+            ++aCounts[item.value];
+        } else {
+            ++aCounts[LengthSymbol(item)];
+            ++aCounts[DistanceSymbol(item)];
+        }
+    }
+}
+
 } // namespace
 
-void BlockSplitter::Estimate::clear() {
-    std::fill(std::begin(counts), std::end(counts), 0u);
+// What add() would have summed for each symbol, from its count alone: one header share for a used
+// symbol, less n*log2(n).
+void BlockSplitter::Estimate::set(const uint32_t* aCounts) {
+    const float* entropy = Tables().entropy;
+    std::copy(aCounts, aCounts + kSymbols, counts);
     totals[0] = totals[1] = 0;
     symbolBits = 0;
+    for (unsigned symbol = 0; symbol < kSymbols; ++symbol) {
+        totals[symbol < kLiteralLengthSymbols ? 0 : 1] += counts[symbol];
+        if (counts[symbol] != 0)
+            symbolBits += kHeaderBitsPerSymbol - entropy[counts[symbol]];
+    }
 }
 
 inline void BlockSplitter::Estimate::add(const Item& anItem) {
@@ -103,22 +124,20 @@ void BlockSplitter::splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth)
         fEnds[fCount++] = aLast;
         return;
     }
-    const unsigned cut = bestCut(aFirst, aLast);
+    uint32_t whole[kSymbols] = {};
+    CountSymbols(fItems + aFirst, size, whole);
+    const unsigned cut = bestCut(aFirst, aLast, whole);
     if (cut == 0) {
         fEnds[fCount++] = aLast;
         return;
     }
     const uint32_t middle = aFirst + size * cut / kParts;
-    fLeft.clear();
-    fRight.clear();
-    for (uint32_t i = aFirst; i < middle; ++i)
-        fLeft.add(fItems[i]);
-    for (uint32_t i = middle; i < aLast; ++i)
-        fRight.add(fItems[i]);
-    uint32_t whole[kSymbols];
+    uint32_t left[kSymbols] = {};
+    CountSymbols(fItems + aFirst, middle - aFirst, left);
+    uint32_t right[kSymbols];
     for (unsigned symbol = 0; symbol < kSymbols; ++symbol)
-        whole[symbol] = fLeft.counts[symbol] + fRight.counts[symbol];
-    if (exactBits(fLeft.counts) + exactBits(fRight.counts) >= exactBits(whole)) {
+        right[symbol] = whole[symbol] - left[symbol];
+    if (exactBits(left) + exactBits(right) >= exactBits(whole)) {
         fEnds[fCount++] = aLast;
         return;
     }
@@ -128,12 +147,11 @@ void BlockSplitter::splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth)
 
 // Moves a cut through the range part by part, items passing from the right half to the left one;
 // returns the part the estimated cheapest cut follows, 0 when not cutting is cheaper still.
-unsigned BlockSplitter::bestCut(uint32_t aFirst, uint32_t aLast) {
+unsigned BlockSplitter::bestCut(uint32_t aFirst, uint32_t aLast, const uint32_t* aWhole) {
+    static constexpr uint32_t kNone[kSymbols] = {};
     const uint32_t size = aLast - aFirst;
-    fLeft.clear();
-    fRight.clear();
-    for (uint32_t i = aFirst; i < aLast; ++i)
-        fRight.add(fItems[i]);
+    fLeft.set(kNone);
+    fRight.set(aWhole);
     double best = fRight.bits();
     unsigned chosen = 0;
     for (unsigned cut = 1; cut < kParts; ++cut) {

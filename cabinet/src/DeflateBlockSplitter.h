@@ -30,14 +30,16 @@ private:
         uint32_t totals[2];
         double symbolBits;
 
-        void clear();
+        // The estimate of a range with these symbol counts.
+        void set(const uint32_t* aCounts);
         void add(const Item& anItem);
         void remove(const Item& anItem);
         double bits() const;
     };
 
     void splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth);
-    unsigned bestCut(uint32_t aFirst, uint32_t aLast);
+    // aWhole holds the symbol counts of the range.
+    unsigned bestCut(uint32_t aFirst, uint32_t aLast, const uint32_t* aWhole);
     uint64_t exactBits(const uint32_t* aHistogram);
 
     BlockCode fCode;

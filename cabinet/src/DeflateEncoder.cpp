@@ -17,8 +17,6 @@ namespace {
 constexpr unsigned kSearchDepth = 40;
 constexpr unsigned kSkipDepth = 20;
 constexpr unsigned kNiceLength = 128;
-// Cheapest-path passes, each with the costs of the one before.
-constexpr unsigned kPasses = 2;
 
 constexpr uint32_t kHashBits = 12;
 constexpr uint32_t kMinRepeat = 8;
@@ -128,24 +126,27 @@ void Encoder::planLiterals() {
     describe(fBestItems.data(), size, &size, 1, *fBest);
 }
 
-// The first parse takes the longest match everywhere; each later one is the cheapest path under
-// costs learnt from the best parse so far, block by block once that parse has been split. Only
-// the last looks at every match length: the ones before serve to learn costs. The best parse
-// keeps the cuts it was priced with: cutting it again afterwards gains nothing.
+// The first parse takes the longest match everywhere, only to learn costs from; the second is the
+// cheapest path under them, each match tried at its own length; the last is the cheapest path under
+// the costs of the second, block by block once that parse has been cut, trying every match length.
+// It is kept when it comes out smaller, with the cuts it was priced with.
 void Encoder::planParse() {
     fParser.gatherMatches(fFinder, fWindow.data(), fStart, fEnd, kNiceLength);
 
     const uint32_t size = fEnd - fStart;
     uint32_t byteEnds[kMaxBlocks] = {size};
-    describe(fBestItems.data(), fParser.parseGreedy(fBestItems.data()), byteEnds, 1, *fBest);
-    for (unsigned pass = 0; pass < kPasses; ++pass) {
-        const unsigned blocks = pass == 0 ? 1 : splitBest(byteEnds);
-        for (unsigned block = 0; block < blocks; ++block)
-            fCosts[block].setFromCounts(fBest->blocks[block].counts);
-        const uint32_t count = fParser.parseCheapest(fCosts, byteEnds, pass + 1 == kPasses, fItems.data());
-        describe(fItems.data(), count, byteEnds, blocks, *fCandidate);
-        if (fCandidate->bits >= fBest->bits && pass > 0)
-            break;
+    fGreedyCounts.clear();
+    fGreedyCounts.add(fItems.data(), fParser.parseGreedy(fItems.data()));
+    fCosts[0].setFromCounts(fGreedyCounts);
+    uint32_t count = fParser.parseCheapest(fCosts, byteEnds, false, fBestItems.data());
+    describe(fBestItems.data(), count, byteEnds, 1, *fBest);
+
+    const unsigned blocks = splitBest(byteEnds);
+    for (unsigned block = 0; block < blocks; ++block)
+        fCosts[block].setFromCounts(fBest->blocks[block].counts);
+    count = fParser.parseCheapest(fCosts, byteEnds, true, fItems.data());
+    describe(fItems.data(), count, byteEnds, blocks, *fCandidate);
+    if (fCandidate->bits < fBest->bits) {
         std::swap(fBest, fCandidate);
         fItems.swap(fBestItems);
     }

@@ -68,6 +68,7 @@ private:
     BlockSplitter fSplitter;
     BlockCode fFixedCode;
     BlockCode fSmoothedCode;
+    SymbolCounts fGreedyCounts;
     CostModel fCosts[kMaxBlocks];
     Plan fPlans[2];
     Plan* fBest = &fPlans[0];
