@@ -2,6 +2,7 @@
 # Builds one corpus project (Windows PE files, text, already-compressed files; over 50 MB and 1,000
 # files) at each compression level with kelpforge-cli and prints wall time, peak memory and setup size,
 # beside makensis (zlib, and /SOLID lzma) and gzip -9 per file on the same files. Prints figures only.
+# Every measured run starts on a settled file system, about 35 s after the previous one.
 #
 # Usage: bench/build-bench.sh [build folder]
 set -euo pipefail
@@ -30,11 +31,16 @@ project=$work/corpus.kfp
 } > "$project.template"
 
 declare -A results
+settle=$(( $(cat /proc/sys/vm/dirty_expire_centisecs 2>/dev/null || echo 3000) / 100 + 5 ))
 measure() { # label, output, command...: prints seconds, peak MB and output size
     local label=$1 output=$2; shift 2
     rm -rf "$output"
-    # Each run starts with nothing left to write back, so that none pays for the one before.
+    # Each run starts with nothing left to write back, so that none pays for the one before. An ext4
+    # file system without a journal also passes over the inodes freed in the last
+    # dirty_expire_centisecs + 5 s each time it creates a file: a build that follows another one's
+    # clean-up (over a thousand files) at once pays for it, so each run waits that long first.
     sync
+    sleep "$settle"
     /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1 || { printf '%-28s failed\n' "$label"; return; }
     read -r seconds kilobytes < "$work/time"
     size=$(bytes_in "$output")
