@@ -78,7 +78,8 @@ NSI
     measure "makensis $compressor" "$work/nsis.exe" makensis -V1 "$work/bench.nsi"
 done
 
-# The targets' terms: the Normal setup against gzip -9 per file (size) and makensis zlib (time).
+# The targets' terms: the Normal setup against gzip -9 per file (size) and makensis zlib (time), No
+# compression against cp (time).
 read -r normal_seconds normal_size <<< "${results["kelpforge Normal (MSZIP)"]:-0 0}"
 read -r _ gzip_size <<< "${results["gzip -9 per file"]:-0 0}"
 read -r zlib_seconds _ <<< "${results["makensis zlib"]:-0 0}"
@@ -91,4 +92,9 @@ if [ "$normal_size" -gt 0 ] && [ "$gzip_size" -gt 0 ]; then
 fi
 if [ "$(echo "$normal_seconds > 0 && $zlib_seconds > 0" | bc)" -eq 1 ]; then
     printf 'Normal time / makensis zlib time: %.2f\n' "$(echo "$normal_seconds / $zlib_seconds" | bc -l)"
+fi
+read -r store_seconds _ <<< "${results["kelpforge No compression"]:-0 0}"
+read -r copy_seconds _ <<< "${results["cp (copy of the files)"]:-0 0}"
+if [ "$(echo "$store_seconds > 0 && $copy_seconds > 0" | bc)" -eq 1 ]; then
+    printf 'No compression time / cp time: %.2f\n' "$(echo "$store_seconds / $copy_seconds" | bc -l)"
 fi
