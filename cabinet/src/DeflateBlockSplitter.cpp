@@ -43,26 +43,32 @@ unsigned DistanceSymbol(const Item& anItem) {
     return kLiteralLengthSymbols + DistanceSlot(anItem.value);
 }
 
-// Adds the symbols of the items to aCounts (literal/length symbols, then distance symbols).
-void CountSymbols(const Item* anItems, uint32_t aCount, uint32_t* aCounts) {
-    for (uint32_t i = 0; i < aCount; ++i) {
-        const Item item = anItems[i];
-        if (item.length == 0) {
-            ++aCounts[item.value];
-        } else {
-            ++aCounts[LengthSymbol(item)];
-            ++aCounts[DistanceSymbol(item)];
-        }
-    }
+// The counts of the whole less those of its first part: the counts of the rest.
+SymbolCounts Rest(const SymbolCounts& aWhole, const SymbolCounts& aFirstPart) {
+    SymbolCounts rest;
+    for (unsigned symbol = 0; symbol < kLiteralLengthSymbols; ++symbol)
+        rest.literalLength[symbol] = aWhole.literalLength[symbol] - aFirstPart.literalLength[symbol];
+    for (unsigned slot = 0; slot < kDistanceSymbols; ++slot)
+        rest.distance[slot] = aWhole.distance[slot] - aFirstPart.distance[slot];
+    rest.literalLength[kEndOfBlock] = 1;
+    return rest;
 }
 
 } // namespace
 
-// What add() would have summed for each symbol, from its count alone: one header share for a used
-// symbol, less n*log2(n).
-void BlockSplitter::Estimate::set(const uint32_t* aCounts) {
+void BlockSplitter::Estimate::clear() {
+    std::fill(std::begin(counts), std::end(counts), 0u);
+    totals[0] = totals[1] = 0;
+    symbolBits = 0;
+}
+
+// What add() would have summed for the items the counts describe (the end-of-block symbol is left
+// out, as add() never sees it): one header share for a used symbol, less n*log2(n).
+void BlockSplitter::Estimate::set(const SymbolCounts& aCounts) {
     const float* entropy = Tables().entropy;
-    std::copy(aCounts, aCounts + kSymbols, counts);
+    std::copy(std::begin(aCounts.literalLength), std::end(aCounts.literalLength), counts);
+    std::copy(std::begin(aCounts.distance), std::end(aCounts.distance), counts + kLiteralLengthSymbols);
+    counts[kEndOfBlock] = 0;
     totals[0] = totals[1] = 0;
     symbolBits = 0;
     for (unsigned symbol = 0; symbol < kSymbols; ++symbol) {
@@ -124,20 +130,19 @@ void BlockSplitter::splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth)
         fEnds[fCount++] = aLast;
         return;
     }
-    uint32_t whole[kSymbols] = {};
-    CountSymbols(fItems + aFirst, size, whole);
+    SymbolCounts whole;
+    whole.clear();
+    whole.add(fItems + aFirst, size);
     const unsigned cut = bestCut(aFirst, aLast, whole);
     if (cut == 0) {
         fEnds[fCount++] = aLast;
         return;
     }
     const uint32_t middle = aFirst + size * cut / kParts;
-    uint32_t left[kSymbols] = {};
-    CountSymbols(fItems + aFirst, middle - aFirst, left);
-    uint32_t right[kSymbols];
-    for (unsigned symbol = 0; symbol < kSymbols; ++symbol)
-        right[symbol] = whole[symbol] - left[symbol];
-    if (exactBits(left) + exactBits(right) >= exactBits(whole)) {
+    SymbolCounts left;
+    left.clear();
+    left.add(fItems + aFirst, middle - aFirst);
+    if (exactBits(left) + exactBits(Rest(whole, left)) >= exactBits(whole)) {
         fEnds[fCount++] = aLast;
         return;
     }
@@ -147,10 +152,9 @@ void BlockSplitter::splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth)
 
 // Moves a cut through the range part by part, items passing from the right half to the left one;
 // returns the part the estimated cheapest cut follows, 0 when not cutting is cheaper still.
-unsigned BlockSplitter::bestCut(uint32_t aFirst, uint32_t aLast, const uint32_t* aWhole) {
-    static constexpr uint32_t kNone[kSymbols] = {};
+unsigned BlockSplitter::bestCut(uint32_t aFirst, uint32_t aLast, const SymbolCounts& aWhole) {
     const uint32_t size = aLast - aFirst;
-    fLeft.set(kNone);
+    fLeft.clear();
     fRight.set(aWhole);
     double best = fRight.bits();
     unsigned chosen = 0;
@@ -168,13 +172,9 @@ unsigned BlockSplitter::bestCut(uint32_t aFirst, uint32_t aLast, const uint32_t*
     return chosen;
 }
 
-uint64_t BlockSplitter::exactBits(const uint32_t* aHistogram) {
-    SymbolCounts counts;
-    std::copy(aHistogram, aHistogram + kLiteralLengthSymbols, counts.literalLength);
-    std::copy(aHistogram + kLiteralLengthSymbols, aHistogram + kSymbols, counts.distance);
-    ++counts.literalLength[kEndOfBlock];
-    fCode.makeDynamic(counts);
-    return std::min(fCode.headerBits() + fCode.symbolBits(counts), fFixedCode.symbolBits(counts));
+uint64_t BlockSplitter::exactBits(const SymbolCounts& aCounts) {
+    fCode.makeDynamic(aCounts);
+    return std::min(fCode.headerBits() + fCode.symbolBits(aCounts), fFixedCode.symbolBits(aCounts));
 }
 
 } // namespace kf::cab::deflate

@@ -30,8 +30,9 @@ private:
         uint32_t totals[2];
         double symbolBits;
 
+        void clear();
         // The estimate of a range with these symbol counts.
-        void set(const uint32_t* aCounts);
+        void set(const SymbolCounts& aCounts);
         void add(const Item& anItem);
         void remove(const Item& anItem);
         double bits() const;
@@ -39,8 +40,8 @@ private:
 
     void splitRange(uint32_t aFirst, uint32_t aLast, unsigned aDepth);
     // aWhole holds the symbol counts of the range.
-    unsigned bestCut(uint32_t aFirst, uint32_t aLast, const uint32_t* aWhole);
-    uint64_t exactBits(const uint32_t* aHistogram);
+    unsigned bestCut(uint32_t aFirst, uint32_t aLast, const SymbolCounts& aWhole);
+    uint64_t exactBits(const SymbolCounts& aCounts);
 
     BlockCode fCode;
     BlockCode fFixedCode;
