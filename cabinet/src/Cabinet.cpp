@@ -27,8 +27,8 @@ uint32_t LimitOrDefault(ULONG aValue, uint32_t aLimit) {
 } // namespace
 
 Cabinet::Cabinet(FciHost& aHost, CCAB& aClientParameters)
-    : fHost(aHost), fClient(aClientParameters), fFolders(aHost.heap()), fFileRecords(aHost.heap()), fData(aHost),
-      fOutput(aHost, FCIERR_CAB_FILE) {}
+    : fHost(aHost), fClient(aClientParameters), fFolders(aHost.heap()), fFileRecords(aHost.heap()),
+      fData(aHost), fOutput(aHost, FCIERR_CAB_FILE) {}
 
 bool Cabinet::create() {
     if (fClient.cbReserveCFHeader > format::kMaxHeaderReserve ||
@@ -161,8 +161,8 @@ bool Cabinet::writeFile(char* aPath) {
         return false;
     fOutput.attach(handle);
     const bool written = writeHeader(fOutput) && writeFolders(fOutput) &&
-                         fOutput.write(fFileRecords.data(), fFileRecords.size()) &&
-                         fData.copyTo(fOutput) && fOutput.flush();
+                         fOutput.write(fFileRecords.data(), fFileRecords.size()) && fData.copyTo(fOutput) &&
+                         fOutput.flush();
     fOutput.discard();
     fOutput.attach(-1);
     if (!written) {

@@ -77,7 +77,8 @@ TEST_P(FciFormat, ThousandsOfLongNamesAreListedInOrder) {
     std::vector<Source> sources;
     for (int i = 0; i < 2000; ++i) {
         const std::string number = std::to_string(i);
-        sources.push_back({std::string(200 - number.size(), 'n') + number, TextBytes(40 + i % 7, i), GetParam()});
+        sources.push_back(
+            {std::string(200 - number.size(), 'n') + number, TextBytes(40 + i % 7, i), GetParam()});
     }
     const std::vector<ParsedCabinet> set = pack(sources);
     ASSERT_EQ(set.size(), 1u);
