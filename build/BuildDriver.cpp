@@ -8,6 +8,7 @@
 #include "project/HostPaths.h"
 #include "project/OSError.h"
 #include "project/TemporaryFile.h"
+#include "runtime/core/SetupContents.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -42,6 +43,16 @@ uint64_t FileSizeOf(const std::string& aPath) {
     if (error)
         throw Exception("Cannot read the size of " + aPath + ": " + error.message());
     return size;
+}
+
+// The installer reads every main cabinet member into memory, and refuses one beyond its limit.
+void CheckMainMember(const std::string& aPath, const std::string& aWhat) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(aPath, error);
+    if (error)
+        return; // the cabinet writer reports a member it cannot read
+    if (const auto problem = MainMemberSizeProblem(size))
+        throw Exception("Cannot build the setup: " + aWhat + " " + aPath + " " + *problem + ".");
 }
 
 std::string Trailer(uint64_t aMainCabinetSize) {
@@ -116,6 +127,7 @@ TBuildOutcome TBuildDriver::Run() {
         return TBuildOutcome::WrongInformation;
     }
     CheckDataLines(fProject);
+    CheckWithInstallerReader(ComposeDataLines(fProject));
     const TBuildFolder folder;
     std::vector<uint64_t> packedSizes;
     if (!PackFileCabinets(folder, packedSizes))
@@ -146,13 +158,20 @@ void TBuildDriver::WriteDataAndTexts(const TBuildFolder& aFolder,
                                      const std::vector<uint64_t>& aPackedSizes) const {
     TDataLines lines = ComposeDataLines(fProject);
     lines[kPackedSizeLine] = PackedSizeLine(aPackedSizes);
-    WriteBytes(aFolder.Path(kDataFile), DataFileBytes(lines));
+    const std::string bytes = DataFileBytes(lines);
+    CheckWithInstallerReader(SplitInstallerData(bytes));
+    WriteBytes(aFolder.Path(kDataFile), bytes);
     WriteBytes(aFolder.Path(kLicenseFile), RtfDocumentFor(fProject.LicenseText));
     WriteBytes(aFolder.Path(kReadmeFile), RtfDocumentFor(fProject.ReadmeText));
 }
 
 void TBuildDriver::PackMainCabinet(const TBuildFolder& aFolder) {
     fHost.ProcessEvents();
+    CheckMainMember(aFolder.Path(kDataFile), "the installer data");
+    CheckMainMember(aFolder.Path(kLicenseFile), "the licence text saved as");
+    CheckMainMember(aFolder.Path(kReadmeFile), "the readme text saved as");
+    CheckMainMember(fProject.LogoBitmap, "the logo bitmap");
+    CheckMainMember(fProject.HeaderBitmap, "the header bitmap");
     TQvCabWriter writer;
     writer.SetCompressionType(cctMsZip);
     writer.Open(aFolder.Path(kMainCabinet));

@@ -1,5 +1,6 @@
 #include "build/CabinetPacker.h"
 
+#include "build/cabinet/CabIntf.h"
 #include "build/cabinet/CabQvComps.h"
 #include "project/Exception.h"
 #include "project/HostPaths.h"
@@ -68,6 +69,8 @@ void TCabinetPacker::Work() {
 
 uint64_t TCabinetPacker::Take(size_t anIndex, const std::function<void()>& aWhileWaiting) {
     if (anIndex == 0) {
+        // A library that cannot be loaded fails the build here, before any worker tries it too.
+        LoadCabinetLibrary();
         Pack(0);
         const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
         for (unsigned i = 0; i < cores && i + 1 < fFiles.size(); ++i)

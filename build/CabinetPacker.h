@@ -15,8 +15,8 @@
 namespace kf {
 
 // Packs every file row into a cabinet of its own, the rows after the first on worker threads, while
-// the caller takes the results in row order. The first row is packed by the caller, so that the
-// cabinet library is loaded on the calling thread before any worker uses it.
+// the caller takes the results in row order. Taking the first row loads the cabinet library on the
+// calling thread and packs that row there before any worker starts.
 class TCabinetPacker {
 public:
     // aCabinetFor names the cabinet file of a row.
@@ -27,7 +27,8 @@ public:
     TCabinetPacker& operator=(const TCabinetPacker&) = delete;
 
     // Waits until row anIndex is packed, calling aWhileWaiting now and then; returns the cabinet's
-    // size or raises the error that packing it met.
+    // size or raises the error that packing it met. Row 0 comes first; when the cabinet library
+    // cannot be loaded it raises that error and starts no worker.
     uint64_t Take(size_t anIndex, const std::function<void()>& aWhileWaiting);
     // Stops the workers after the cabinets they are on.
     void Stop();

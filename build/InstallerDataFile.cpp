@@ -3,6 +3,7 @@
 #include "project/Exception.h"
 #include "project/TextUtil.h"
 #include "project/Windows1252.h"
+#include "runtime/core/InstallerData.h"
 
 namespace kf {
 
@@ -50,6 +51,38 @@ void CheckValue(const std::string& aValue, const std::string& aWhat, bool aListE
 
 std::string RowName(const char* aList, size_t anIndex) {
     return "row " + std::to_string(anIndex + 1) + " of the " + aList + " list";
+}
+
+// How the author knows a line of the data file, or one element of a list line.
+std::string SubjectOf(const TDataFileFault& aFault) {
+    static const char* const kLineSubjects[kDataFileLines] = {
+        "The product name (General page)",
+        "The product version (General page)",
+        "The company name (General page)",
+        "The licence option (Text page)",
+        "The accept check box option (Text page)",
+        "The readme option (Text page)",
+        "The uninstaller option (Files page)",
+        "The install path (Files page)",
+        "The file list",
+        "The packed-size list",
+        "The file list's \"If Exists\" column",
+        "The file list's \"Uninstall\" column",
+        "The file list's \"Register\" column",
+        "The shortcut list",
+        "The registry list",
+        "The file to launch (Finish page)",
+        "The restart option (Finish page)",
+        "The registry value of the install path (Files page)",
+    };
+    const size_t line = aFault.Line;
+    if (aFault.Element && line >= 9 && line <= 13)
+        return "File row " + std::to_string(*aFault.Element + 1);
+    if (aFault.Element && line == 14)
+        return "Shortcut row " + std::to_string(*aFault.Element + 1);
+    if (aFault.Element && line == 15)
+        return "Registry row " + std::to_string(*aFault.Element + 1);
+    return line >= 1 && line <= kDataFileLines ? kLineSubjects[line - 1] : "The installer data";
 }
 
 } // namespace
@@ -101,6 +134,17 @@ void CheckDataLines(const TProject& aProject) {
         CheckValue(values[i], RowName("registry", i), true);
     if (aProject.InstallPathFromRegistry)
         CheckValue(aProject.InstallPathKey, "the install path registry key", false);
+}
+
+void CheckWithInstallerReader(const TDataLines& aLines) {
+    TDataLines lines = aLines;
+    if (lines[kPackedSizeLine].empty())
+        lines[kPackedSizeLine] = PackedSizeLine(std::vector<uint64_t>(SplitJoinedList(lines[8]).size(), 1));
+    try {
+        ParseInstallerData(lines);
+    } catch (const EDataFile& error) {
+        throw Exception(SubjectOf(error.Fault()) + " " + error.Fault().Problem + ".");
+    }
 }
 
 std::string DataFileBytes(const TDataLines& aLines) {

@@ -21,6 +21,9 @@ std::string PackedSizeLine(const std::vector<uint64_t>& aSizes);
 // Raises an error naming the field or row when a value cannot travel in the data file: a line
 // break in any line, a "?" inside a list element, or a character outside Windows-1252.
 void CheckDataLines(const TProject& aProject);
+// Runs the installer's own reader over the lines; raises an error naming the row or field that the
+// installer would refuse. Line 10 may still be empty: it is then read as one size per file row.
+void CheckWithInstallerReader(const TDataLines& aLines);
 // The file's bytes: every line in Windows-1252 followed by CR LF.
 std::string DataFileBytes(const TDataLines& aLines);
 

@@ -34,6 +34,8 @@ TAddResult AddShortcut(TProject& aProject) {
 TAddResult AddRegistryValue(TProject& aProject) {
     const TEntryFields& entry = aProject.Entry;
     const bool dword = entry.RegistryType == 1;
+    if (entry.RegistryKey.empty())
+        return Refused(kWrongKey, "Edit12");
     if (dword && !IsDecimalNumber(entry.RegistryValue))
         return Refused(kWrongValue, "ComboBox7");
     const bool uninstall = entry.RegistryUninstall == 0;

@@ -3,8 +3,12 @@
 #include "project/Exception.h"
 #include "project/FieldSplit.h"
 #include "project/IniProfile.h"
+#include "project/ShortcutTargets.h"
 #include "project/SourceFile.h"
 #include "project/WholeFile.h"
+
+#include <algorithm>
+#include <optional>
 
 namespace kf {
 
@@ -56,19 +60,63 @@ void ReadTexts(TProject& aProject) {
         LoadText(aProject.ReadmeText, aProject.ReadmeFile);
 }
 
-void ReadFiles(TProject& aProject, const TIniProfile& anIni, Prompter& aPrompter) {
+// For each stored row, its position among the rows that were read; empty for a dropped row.
+using TRowMap = std::vector<std::optional<size_t>>;
+
+TRowMap ReadFiles(TProject& aProject, const TIniProfile& anIni, Prompter& aPrompter) {
     aProject.Files.clear();
+    TRowMap kept;
     for (const std::string& key : anIni.KeyNames("Files")) {
         const auto fields = SplitFields(anIni.ReadString("Files", key, ""), 6);
         const auto size = MeasureSourceFile(fields[0]);
         if (!size) {
             aPrompter.ShowMessage(
                 TMessageBox{"Kelpforge", AccessDeniedText(fields[0]), TMsgIcon::Error, TMsgButtons::Ok, 0});
+            kept.emplace_back();
             continue;
         }
+        kept.emplace_back(aProject.Files.size());
         aProject.Files.push_back(
             TFileEntry{fields[0], std::to_string(*size), fields[2], fields[3], fields[4], fields[5]});
     }
+    return kept;
+}
+
+bool AnyDropped(const TRowMap& aKept) {
+    return std::any_of(aKept.begin(), aKept.end(), [](const auto& aRow) { return !aRow; });
+}
+
+// Dropped rows would shift every later position onto another file: references follow their files,
+// and those whose file was dropped are removed and listed.
+void FollowDroppedRows(TProject& aProject, const TRowMap& aKept, int aStoredLaunch,
+                       std::vector<std::string>& aLost) {
+    if (aStoredLaunch >= 0 && static_cast<size_t>(aStoredLaunch) < aKept.size()) {
+        const auto& row = aKept[static_cast<size_t>(aStoredLaunch)];
+        aProject.SetLaunchFileIndex(row ? static_cast<int>(*row) : -1);
+        if (!row && aProject.LaunchFile)
+            aLost.push_back("the file to launch after installation");
+    }
+    for (size_t i = aProject.Shortcuts.Lines().size(); i-- > 0;) {
+        const std::string line = aProject.Shortcuts.Lines()[i];
+        const auto number = ShortcutFileNumber(line);
+        if (!number || *number == 0 || *number > aKept.size())
+            continue;
+        if (const auto& row = aKept[*number - 1]) {
+            aProject.Shortcuts.ReplaceLine(i, WithShortcutFileNumber(line, *row + 1));
+            continue;
+        }
+        aLost.insert(aLost.begin(), "the shortcut \"" + ShortcutCaption(aProject, i) + "\"");
+        aProject.Shortcuts.RemoveAt(i);
+    }
+}
+
+void ReportLostReferences(const std::vector<std::string>& aLost, Prompter& aPrompter) {
+    if (aLost.empty())
+        return;
+    std::string text = "These referred to files that could not be opened and were removed from the project:";
+    for (const std::string& lost : aLost)
+        text += "\r" + lost;
+    aPrompter.ShowMessage(TMessageBox{"Kelpforge", text, TMsgIcon::Warning, TMsgButtons::Ok, 0});
 }
 
 template <typename Row, typename Build>
@@ -92,9 +140,10 @@ void ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPr
     const TIniProfile ini = TIniProfile::Load(aPath);
     ReadSettings(aProject, ini);
     ReadTexts(aProject);
-    ReadFiles(aProject, ini, aPrompter);
+    const TRowMap kept = ReadFiles(aProject, ini, aPrompter);
     aProject.RefreshFileList();
-    aProject.SetLaunchFileIndex(ini.ReadInteger(kSettings, "20", -1));
+    const int storedLaunch = ini.ReadInteger(kSettings, "20", -1);
+    aProject.SetLaunchFileIndex(storedLaunch);
     aProject.Shortcuts.ReplaceRows(
         ReadRows<TShortcutEntry>(ini, "Shortcuts", 2, [](std::vector<std::string> f) {
             return TShortcutEntry{std::move(f[0]), std::move(f[1])};
@@ -106,6 +155,11 @@ void ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPr
         }));
     aProject.Shortcuts.ReplaceLines(ReadLines(ini, "Shortcuts1"));
     aProject.RegistryValues.ReplaceLines(ReadLines(ini, "Regedit1"));
+    if (AnyDropped(kept)) {
+        std::vector<std::string> lost;
+        FollowDroppedRows(aProject, kept, storedLaunch, lost);
+        ReportLostReferences(lost, aPrompter);
+    }
 }
 
 } // namespace kf

@@ -31,6 +31,7 @@ public:
         fLines.clear();
     }
 
+    void ReplaceLine(std::size_t aPosition, std::string aLine) { fLines.at(aPosition) = std::move(aLine); }
     void ReplaceRows(std::vector<Row> aRows) { fRows = std::move(aRows); }
     void ReplaceLines(std::vector<std::string> aLines) { fLines = std::move(aLines); }
 

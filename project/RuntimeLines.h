@@ -15,6 +15,7 @@ inline constexpr std::array<const char*, 4> kRootKeyLabels = {"HKCR", "HKCU", "H
 inline constexpr const char* kWrongShortcutDirectory =
     "Wrong shortcut directory name!\r\rExamples:\rMy Product\rMy Company\\My Product";
 inline constexpr const char* kWrongValue = "Wrong value!";
+inline constexpr const char* kWrongKey = "Wrong key name!";
 inline constexpr const char* kTooManyShortcutFiles =
     "Only the first 999 files of the file list can be the target of a shortcut.";
 inline constexpr int kMaxShortcutFileNumber = 999;

@@ -7,7 +7,9 @@
 namespace kf {
 
 std::optional<int64_t> MeasureSourceFile(const std::string& aPath) {
-    const int descriptor = ::open(aPath.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // Readable is enough: the build only reads sources, and installed or checked-out files are often
+    // read-only. O_NONBLOCK keeps a FIFO from blocking the open; it is refused as not regular.
+    const int descriptor = ::open(aPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (descriptor < 0)
         return std::nullopt;
     struct stat info {};

@@ -215,6 +215,9 @@ void TFilesPage::Button7Click() {
     const TAddFilesResult result = AddFolderWithProgress(*folder);
     if (result.Cancelled)
         return;
+    // Left in the status bar after the operation's own text is cleared.
+    if (const std::string skipped = SkippedFilesText(result); !skipped.empty())
+        emit StatusChanged(QString::fromStdString(skipped));
     ShowDeniedFile(result.DeniedPath);
     fProject.RefreshFileList();
     emit ModelChanged();
@@ -254,14 +257,16 @@ void TFilesPage::Button6Click() {
 void TFilesPage::Button9Click() {
     if (!Confirmed(fPrompter, "Are you sure you want to delete the selected items?"))
         return;
-    DeleteFileRows(fProject, SelectedRows(fListView1));
+    if (const auto refusal = DeleteFileRows(fProject, SelectedRows(fListView1)))
+        ShowPageError(fPrompter, *refusal);
     emit ModelChanged();
 }
 
 void TFilesPage::Button10Click() {
     if (!Confirmed(fPrompter, kDeleteAllItems))
         return;
-    ClearFileRows(fProject);
+    if (const auto refusal = ClearFileRows(fProject))
+        ShowPageError(fPrompter, *refusal);
     emit ModelChanged();
 }
 

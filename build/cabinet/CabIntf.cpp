@@ -2,6 +2,7 @@
 
 #include "build/cabinet/CabinetModule.h"
 
+#include <atomic>
 #include <cstdlib>
 
 namespace kf {
@@ -16,9 +17,14 @@ public:
             FreeCabinetModule(fHandle);
     }
 
-    bool Loaded() const { return fHandle != nullptr; }
+    bool Loaded() const { return fLoaded; }
 
     void Load() {
+        if (fLoaded)
+            return;
+        const TCabinetLoadLock lock;
+        if (fLoaded)
+            return;
         const std::string path = CabinetLibraryPath();
         fHandle = LoadCabinetModule(path);
         try {
@@ -28,6 +34,7 @@ public:
             fHandle = nullptr;
             throw;
         }
+        fLoaded = true;
     }
 
     decltype(&::FCICreate) Create = nullptr;
@@ -58,6 +65,8 @@ private:
     }
 
     void* fHandle = nullptr;
+    // Set only once every entry point is bound, so a reader that sees it may call them unlocked.
+    std::atomic<bool> fLoaded{false};
 };
 
 TCabinetLibrary CabinetLibrary;
@@ -68,6 +77,10 @@ TCOMP MakeLzxCompression(int aLevel) {
     return static_cast<TCOMP>((aLevel << 8) | tcompTYPE_LZX);
 }
 
+void LoadCabinetLibrary() {
+    CabinetLibrary.Load();
+}
+
 bool CabinetLibraryLoaded() {
     return CabinetLibrary.Loaded();
 }
@@ -75,8 +88,7 @@ bool CabinetLibraryLoaded() {
 HFCI FCICreate(PERF perf, PFNFCIFILEPLACED pfnfcifp, PFNFCIALLOC pfna, PFNFCIFREE pfnf, PFNFCIOPEN pfnopen,
                PFNFCIREAD pfnread, PFNFCIWRITE pfnwrite, PFNFCICLOSE pfnclose, PFNFCISEEK pfnseek,
                PFNFCIDELETE pfndelete, PFNFCIGETTEMPFILE pfnfcigtf, PCCAB pccab, void* pv) {
-    if (!CabinetLibrary.Loaded())
-        CabinetLibrary.Load();
+    LoadCabinetLibrary();
     return CabinetLibrary.Create(perf, pfnfcifp, pfna, pfnf, pfnopen, pfnread, pfnwrite, pfnclose, pfnseek,
                                  pfndelete, pfnfcigtf, pccab, pv);
 }

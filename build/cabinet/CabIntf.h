@@ -13,8 +13,10 @@ inline constexpr TCOMP kCompressionMsZip = tcompTYPE_MSZIP;
 // LZX with the window level (15..21) in bits 8 to 12.
 TCOMP MakeLzxCompression(int aLevel);
 
-// The cabinet library, loaded by the first FCICreate of the run and kept until the program
-// ends. A failed load raises EOSError and leaves nothing loaded, so the next call tries again.
+// The cabinet library, loaded by the first LoadCabinetLibrary (FCICreate calls it) and kept until
+// the program ends. Threads may call it at once: one loads, the others wait and reuse the result.
+// A failed load raises EOSError and leaves nothing loaded, so the next call tries again.
+void LoadCabinetLibrary();
 bool CabinetLibraryLoaded();
 
 HFCI FCICreate(PERF perf, PFNFCIFILEPLACED pfnfcifp, PFNFCIALLOC pfna, PFNFCIFREE pfnf, PFNFCIOPEN pfnopen,

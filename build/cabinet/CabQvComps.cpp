@@ -1,5 +1,6 @@
 #include "build/cabinet/CabQvComps.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <filesystem>
@@ -190,6 +191,7 @@ void TQvCabWriter::AddFile(const std::string& SourceFile, const std::string& Nam
     std::string stored = NameInCabinet.starts_with('\\') ? NameInCabinet.substr(1) : NameInCabinet;
     std::string source = SourceFile;
     fPendingError = nullptr;
+    fStoredName = stored;
     CheckResult(kf::FCIAddFile(fContext, source.data(), stored.data(), Execute ? TRUE : FALSE,
                                CabGetNextCabinet, CabStatus, CabGetOpenInfo, fCompressionCode));
     ++fCabinetFileCount;
@@ -289,6 +291,18 @@ LONG DIAMONDAPI TQvCabWriter::CabStatus(UINT typeStatus, ULONG cb1, ULONG cb2, v
         return anAbort;
     });
     return abort ? -1 : result;
+}
+
+INT_PTR DIAMONDAPI TQvCabWriter::CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs,
+                                                int* err, void* pv) {
+    const INT_PTR handle = kf::CabGetOpenInfo(pszName, pdate, ptime, pattribs, err, pv);
+    const auto& writer = *static_cast<const TQvCabWriter*>(pv);
+    // Names are stored as UTF-8; without the flag readers take them for the OEM code page.
+    const bool beyondAscii = std::any_of(writer.fStoredName.begin(), writer.fStoredName.end(),
+                                         [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    if (handle != -1 && beyondAscii)
+        *pattribs = static_cast<USHORT>(*pattribs | _A_NAME_IS_UTF);
+    return handle;
 }
 
 LONG TQvCabWriter::Status(UINT aKind, uint32_t aSize1, uint32_t aSize2, bool& anAbort) {

@@ -91,6 +91,8 @@ private:
                                         void* pv);
     static BOOL DIAMONDAPI CabGetNextCabinet(PCCAB pccab, ULONG cbPrevCab, void* pv);
     static LONG DIAMONDAPI CabStatus(UINT typeStatus, ULONG cb1, ULONG cb2, void* pv);
+    static INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs,
+                                             int* err, void* pv);
 
     void UpdateCompressionCode();
     void PrepareParams();
@@ -112,6 +114,7 @@ private:
     uint32_t fFolderFileCount = 0;
     int32_t fProgressCountdown = 0;
     std::exception_ptr fPendingError;
+    std::string fStoredName; // the member name of the file being added
 };
 
 } // namespace kf

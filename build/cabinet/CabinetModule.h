@@ -13,4 +13,13 @@ void* LoadCabinetModule(const std::string& aPath);
 void* CabinetModuleSymbol(void* aModule, const char* aName, const std::string& aPath);
 void FreeCabinetModule(void* aModule);
 
+// Held while the library is loaded, so that threads creating cabinets at once load it only once.
+class TCabinetLoadLock {
+public:
+    TCabinetLoadLock();
+    ~TCabinetLoadLock();
+    TCabinetLoadLock(const TCabinetLoadLock&) = delete;
+    TCabinetLoadLock& operator=(const TCabinetLoadLock&) = delete;
+};
+
 } // namespace kf

@@ -6,9 +6,16 @@
 #include <cerrno>
 #include <cstdlib>
 #include <dlfcn.h>
+#include <mutex>
 #include <unistd.h>
 
 namespace kf {
+
+namespace {
+
+std::mutex LoadMutex;
+
+} // namespace
 
 std::string CabinetLibraryPath() {
     if (const char* path = std::getenv("KELPFORGE_CABINET_LIBRARY"); path != nullptr && *path != '\0')
@@ -35,6 +42,14 @@ void* CabinetModuleSymbol(void* aModule, const char* aName, const std::string& a
 
 void FreeCabinetModule(void* aModule) {
     ::dlclose(aModule);
+}
+
+TCabinetLoadLock::TCabinetLoadLock() {
+    LoadMutex.lock();
+}
+
+TCabinetLoadLock::~TCabinetLoadLock() {
+    LoadMutex.unlock();
 }
 
 } // namespace kf

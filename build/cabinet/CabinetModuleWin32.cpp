@@ -6,6 +6,13 @@
 
 namespace kf {
 
+namespace {
+
+// A slim lock needs no set-up, so it is ready before any constructor runs.
+SRWLOCK LoadLock = SRWLOCK_INIT;
+
+} // namespace
+
 std::string CabinetLibraryPath() {
     return "cabinet.dll";
 }
@@ -26,6 +33,14 @@ void* CabinetModuleSymbol(void* aModule, const char* aName, const std::string&) 
 
 void FreeCabinetModule(void* aModule) {
     ::FreeLibrary(static_cast<HMODULE>(aModule));
+}
+
+TCabinetLoadLock::TCabinetLoadLock() {
+    ::AcquireSRWLockExclusive(&LoadLock);
+}
+
+TCabinetLoadLock::~TCabinetLoadLock() {
+    ::ReleaseSRWLockExclusive(&LoadLock);
 }
 
 } // namespace kf

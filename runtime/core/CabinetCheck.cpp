@@ -1,6 +1,7 @@
 #include "runtime/core/CabinetCheck.h"
 
 #include "project/Exception.h"
+#include "project/Windows1252.h"
 
 #include <algorithm>
 
@@ -17,6 +18,7 @@ constexpr uint16_t kFlagPrevious = 0x1;
 constexpr uint16_t kFlagNext = 0x2;
 constexpr uint16_t kFlagReserve = 0x4;
 constexpr uint16_t kMaxUnpackedBlock = 32768;
+constexpr uint16_t kNameIsUtf8 = 0x80;
 
 uint32_t Get(std::string_view aBytes, size_t aPos, size_t aWidth) {
     uint32_t value = 0;
@@ -116,6 +118,7 @@ private:
             const uint32_t length = Get(entry, 0, 4);
             const uint32_t start = Get(entry, 4, 4);
             const uint16_t folder = static_cast<uint16_t>(Get(entry, 8, 2));
+            const uint16_t attributes = static_cast<uint16_t>(Get(entry, 14, 2));
             if (folder >= fFolders.size() || uint64_t{start} + length > fFolders[folder].UnpackedSize)
                 Fail("names a member outside its data");
             pos += kFileEntrySize;
@@ -123,7 +126,10 @@ private:
             const size_t end = name.find('\0');
             if (end == std::string::npos || end == 0)
                 Fail("holds a member without a proper name");
-            members.push_back(TCabinetMember{name.substr(0, end), length});
+            // An unflagged name is in the writer's code page, taken here as Windows-1252.
+            const std::string stored = name.substr(0, end);
+            members.push_back(
+                TCabinetMember{(attributes & kNameIsUtf8) != 0 ? stored : Windows1252ToUtf8(stored), length});
             pos += end + 1;
         }
         return members;

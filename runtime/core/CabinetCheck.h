@@ -9,7 +9,7 @@
 namespace kf {
 
 struct TCabinetMember {
-    std::string Name;
+    std::string Name; // UTF-8
     uint32_t Length = 0;
 };
 

@@ -1,15 +1,33 @@
 #include "runtime/core/InstallerData.h"
 
-#include "project/Exception.h"
 #include "project/Windows1252.h"
 
 namespace kf {
 
 namespace {
 
-[[noreturn]] void Fail(size_t aLine, const std::string& aReason) {
-    throw Exception("The setup file is damaged: line " + std::to_string(aLine) + " of its installer data " +
-                    aReason + ".");
+std::string FaultText(const TDataFileFault& aFault) {
+    std::string text =
+        "The setup file is damaged: line " + std::to_string(aFault.Line) + " of its installer data";
+    if (aFault.Element)
+        text += ", element " + std::to_string(*aFault.Element + 1) + ",";
+    return text + " " + aFault.Problem + ".";
+}
+
+[[noreturn]] void Fail(size_t aLine, const std::string& aProblem) {
+    throw EDataFile(TDataFileFault{aLine, std::nullopt, aProblem});
+}
+
+[[noreturn]] void FailElement(size_t aLine, size_t anElement, const std::string& aProblem) {
+    throw EDataFile(TDataFileFault{aLine, anElement, aProblem});
+}
+
+std::string Quoted(std::string_view aText) {
+    return "\"" + std::string(aText) + "\"";
+}
+
+std::string FileCount(size_t aCount) {
+    return aCount == 1 ? "1 file" : std::to_string(aCount) + " files";
 }
 
 std::vector<std::string> List(const std::string& aLine, size_t aNumber) {
@@ -22,100 +40,136 @@ bool IsDigits(std::string_view aText) {
     return !aText.empty() && aText.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-uint64_t Number(std::string_view aText, size_t aLine) {
+std::optional<uint64_t> NumberIn(std::string_view aText) {
     if (!IsDigits(aText) || aText.size() > 18)
-        Fail(aLine, "holds \"" + std::string(aText) + "\" where a number belongs");
+        return std::nullopt;
     uint64_t value = 0;
     for (char digit : aText)
         value = value * 10 + static_cast<uint64_t>(digit - '0');
     return value;
 }
 
-int Digit(char aChar, int aLast, size_t aLine) {
-    if (aChar < '0' || aChar > '0' + aLast)
-        Fail(aLine, "holds \"" + std::string(1, aChar) + "\" where a digit from 0 to " +
-                        std::to_string(aLast) + " belongs");
-    return aChar - '0';
+std::string DigitProblem(char aChar, int aLast, const char* aWhat) {
+    return "holds " + Quoted(std::string(1, aChar)) + " where " + aWhat + " from 0 to " +
+           std::to_string(aLast) + " belongs";
+}
+
+bool IsDigit(char aChar, int aLast) {
+    return aChar >= '0' && aChar <= '0' + aLast;
 }
 
 bool Flag(const std::string& aLine, size_t aNumber) {
     if (aLine != "0" && aLine != "1")
-        Fail(aNumber, "is not a flag");
+        Fail(aNumber, "holds " + Quoted(aLine) + " where a flag (0 or 1) belongs");
     return aLine == "1";
 }
 
 std::vector<bool> FlagString(const std::string& aLine, size_t aNumber, size_t aRows) {
     if (aLine.size() != aRows)
-        Fail(aNumber, "does not hold one flag per file");
+        Fail(aNumber, "holds " + std::to_string(aLine.size()) + " flags for " + FileCount(aRows));
     std::vector<bool> flags;
-    for (char flag : aLine)
-        flags.push_back(Digit(flag, 1, aNumber) == 1);
+    for (size_t i = 0; i < aLine.size(); ++i) {
+        if (!IsDigit(aLine[i], 1))
+            FailElement(aNumber, i, DigitProblem(aLine[i], 1, "a flag"));
+        flags.push_back(aLine[i] == '1');
+    }
     return flags;
 }
 
 std::vector<TFileRow> ParseFiles(const TInstallerDataLines& aLines) {
     const std::vector<std::string> paths = List(aLines[8], 9);
     const std::vector<std::string> sizes = List(aLines[9], 10);
-    if (paths.empty() || paths.size() != sizes.size())
-        Fail(10, "does not hold one size per file");
+    if (paths.empty())
+        Fail(9, "holds no file");
+    if (paths.size() != sizes.size())
+        Fail(10, "holds " + std::to_string(sizes.size()) + " sizes for " + FileCount(paths.size()));
     const auto overwrite = FlagString(aLines[10], 11, paths.size());
     const auto uninstall = FlagString(aLines[11], 12, paths.size());
     const auto registration = FlagString(aLines[12], 13, paths.size());
     std::vector<TFileRow> files;
-    for (size_t i = 0; i < paths.size(); ++i)
-        files.push_back(
-            TFileRow{paths[i], Number(sizes[i], 10), overwrite[i], uninstall[i], registration[i]});
+    for (size_t i = 0; i < paths.size(); ++i) {
+        const auto size = NumberIn(sizes[i]);
+        if (!size)
+            FailElement(10, i, "holds " + Quoted(sizes[i]) + " where a size belongs");
+        files.push_back(TFileRow{paths[i], *size, overwrite[i], uninstall[i], registration[i]});
+    }
     return files;
 }
 
-TShortcutLine ParseShortcut(const std::string& aLine, size_t aFileCount) {
-    if (aLine.size() < 5 || !IsDigits(std::string_view(aLine).substr(0, 3)))
-        Fail(14, "holds the shortcut \"" + aLine + "\", which is too short");
-    const uint64_t fileNumber = Number(std::string_view(aLine).substr(0, 3), 14);
-    if (fileNumber == 0 || fileNumber > aFileCount)
-        Fail(14, "holds the shortcut \"" + aLine + "\", whose file number names no file");
+TShortcutLine ParseShortcut(const std::string& aLine, size_t anElement, size_t aFileCount) {
+    const auto fileNumber = NumberIn(std::string_view(aLine).substr(0, 3));
+    if (aLine.size() < 5 || !fileNumber)
+        FailElement(14, anElement, "is too short to be a shortcut (" + Quoted(aLine) + ")");
+    if (*fileNumber == 0 || *fileNumber > aFileCount)
+        FailElement(14, anElement,
+                    "points to file " + std::to_string(*fileNumber) + ", but the file list has " +
+                        FileCount(aFileCount));
+    if (!IsDigit(aLine[3], 3))
+        FailElement(14, anElement, DigitProblem(aLine[3], 3, "the shortcut folder's digit"));
     TShortcutLine shortcut;
-    shortcut.FileRow = static_cast<size_t>(fileNumber - 1);
-    shortcut.Folder = Digit(aLine[3], 3, 14);
+    shortcut.FileRow = static_cast<size_t>(*fileNumber - 1);
+    shortcut.Folder = aLine[3] - '0';
     const std::string path = aLine.substr(4);
     const size_t slash = path.rfind('\\');
     shortcut.Subfolder = slash == std::string::npos ? "" : path.substr(0, slash);
     shortcut.Name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (shortcut.Name.empty())
-        Fail(14, "holds the shortcut \"" + aLine + "\", which has no name");
+        FailElement(14, anElement, "has no shortcut name");
     return shortcut;
 }
 
-TRegistryLine ParseRegistryValue(const std::string& aLine) {
+TRegistryLine ParseRegistryValue(const std::string& aLine, size_t anElement) {
     const size_t bar = aLine.find('|');
     const size_t equals = bar == std::string::npos ? bar : aLine.find('=', bar);
     if (aLine.size() < 2 || equals == std::string::npos || equals + 1 >= aLine.size())
-        Fail(15, "holds the registry value \"" + aLine + "\", which is incomplete");
+        FailElement(15, anElement, "is not a complete registry value (" + Quoted(aLine) + ")");
+    if (!IsDigit(aLine[0], 3))
+        FailElement(15, anElement, DigitProblem(aLine[0], 3, "the root key's digit"));
+    if (!IsDigit(aLine[1], 1))
+        FailElement(15, anElement, DigitProblem(aLine[1], 1, "the uninstall digit"));
+    if (!IsDigit(aLine[equals + 1], 1))
+        FailElement(15, anElement, DigitProblem(aLine[equals + 1], 1, "the type digit"));
     TRegistryLine value;
-    value.Root = Digit(aLine[0], 3, 15);
-    value.Uninstall = Digit(aLine[1], 1, 15) == 0;
+    value.Root = aLine[0] - '0';
+    value.Uninstall = aLine[1] == '0';
     value.Key = aLine.substr(2, bar - 2);
     value.Name = aLine.substr(bar + 1, equals - bar - 1);
-    value.Type = Digit(aLine[equals + 1], 1, 15) == 0 ? TValueType::String : TValueType::Dword;
+    value.Type = aLine[equals + 1] == '0' ? TValueType::String : TValueType::Dword;
     value.Value = aLine.substr(equals + 2);
     if (value.Key.empty())
-        Fail(15, "holds the registry value \"" + aLine + "\", which has no key");
+        FailElement(15, anElement, "has an empty key");
     return value;
 }
 
 std::optional<size_t> ParseLaunchFile(const std::string& aLine, size_t aFileCount) {
     if (aLine.empty() || aLine == "-1")
         return std::nullopt;
-    const uint64_t index = Number(aLine, 16);
-    if (index >= aFileCount)
-        Fail(16, "names a file to launch that is not in the file list");
-    return static_cast<size_t>(index);
+    const auto index = NumberIn(aLine);
+    if (!index)
+        Fail(16, "holds " + Quoted(aLine) + " where the position of a file belongs");
+    if (*index >= aFileCount)
+        Fail(16,
+             "names file " + std::to_string(*index + 1) + ", but the file list has " + FileCount(aFileCount));
+    return static_cast<size_t>(*index);
+}
+
+void ParseInstallPath(const std::string& aLine, TInstallerData& aData) {
+    const size_t slash = aLine.find('\\');
+    if (slash == std::string::npos)
+        Fail(8, "has no \"\\\" after the base folder");
+    if (slash != 1 || !IsDigit(aLine[0], 6))
+        Fail(8, "holds the base folder " + Quoted(aLine.substr(0, slash)) +
+                    " where a position from 0 to 6 in the base folder list belongs");
+    aData.InstallBase = aLine[0] - '0';
+    aData.InstallFolder = aLine.substr(2);
 }
 
 std::optional<TRegistryPath> ParseInstallPathValue(const std::string& aLine) {
     if (aLine.empty())
         Fail(18, "is empty");
-    const int root = Digit(aLine[0], 3, 18);
+    if (!IsDigit(aLine[0], 3))
+        Fail(18, DigitProblem(aLine[0], 3, "the root key's digit"));
+    const int root = aLine[0] - '0';
     const std::string path = aLine.substr(1);
     if (path.empty())
         return std::nullopt;
@@ -126,6 +180,8 @@ std::optional<TRegistryPath> ParseInstallPathValue(const std::string& aLine) {
 }
 
 } // namespace
+
+EDataFile::EDataFile(TDataFileFault aFault) : Exception(FaultText(aFault)), fFault(std::move(aFault)) {}
 
 std::vector<std::string> SplitJoinedList(std::string_view aLine) {
     std::vector<std::string> elements;
@@ -159,22 +215,21 @@ TInstallerData ParseInstallerData(const TInstallerDataLines& aLines) {
     TInstallerData data;
     data.ProductName = aLines[0];
     if (data.ProductName.empty())
-        Fail(1, "holds no product name");
+        Fail(1, "is empty");
     data.ProductVersion = aLines[1];
     data.CompanyName = aLines[2];
     data.ShowLicense = Flag(aLines[3], 4);
     data.ShowAcceptCheckBox = Flag(aLines[4], 5);
     data.ShowReadme = Flag(aLines[5], 6);
     data.IncludeUninstaller = Flag(aLines[6], 7);
-    if (aLines[7].size() < 2 || aLines[7][1] != '\\')
-        Fail(8, "is not a default install path");
-    data.InstallBase = Digit(aLines[7][0], 6, 8);
-    data.InstallFolder = aLines[7].substr(2);
+    ParseInstallPath(aLines[7], data);
     data.Files = ParseFiles(aLines);
-    for (const std::string& shortcut : List(aLines[13], 14))
-        data.Shortcuts.push_back(ParseShortcut(shortcut, data.Files.size()));
-    for (const std::string& value : List(aLines[14], 15))
-        data.RegistryValues.push_back(ParseRegistryValue(value));
+    const std::vector<std::string> shortcuts = List(aLines[13], 14);
+    for (size_t i = 0; i < shortcuts.size(); ++i)
+        data.Shortcuts.push_back(ParseShortcut(shortcuts[i], i, data.Files.size()));
+    const std::vector<std::string> values = List(aLines[14], 15);
+    for (size_t i = 0; i < values.size(); ++i)
+        data.RegistryValues.push_back(ParseRegistryValue(values[i], i));
     data.LaunchFile = ParseLaunchFile(aLines[15], data.Files.size());
     data.RestartComputer = Flag(aLines[16], 17);
     data.InstallPathValue = ParseInstallPathValue(aLines[17]);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/Exception.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -60,14 +62,32 @@ struct TInstallerData {
     std::optional<TRegistryPath> InstallPathValue;
 };
 
+// What breaks the installer's rules in a data file: the 1-based line, the 0-based element when a
+// list line's element is to blame, and what is wrong, said of that line or element.
+struct TDataFileFault {
+    size_t Line = 0;
+    std::optional<size_t> Element;
+    std::string Problem;
+};
+
+// Raised by the reader for a data file that a sound build cannot have written.
+class EDataFile : public Exception {
+public:
+    explicit EDataFile(TDataFileFault aFault);
+    const TDataFileFault& Fault() const { return fFault; }
+
+private:
+    TDataFileFault fFault;
+};
+
 inline constexpr size_t kInstallerDataLineCount = 18;
 using TInstallerDataLines = std::array<std::string, kInstallerDataLineCount>;
 
 // The 18 CR LF terminated Windows-1252 lines of kelpforge.dat in UTF-8; raises an error when
 // there are more or fewer.
 TInstallerDataLines SplitInstallerData(std::string_view aBytes);
-// Reads the lines of kelpforge.dat; raises an error naming the line for anything a build cannot
-// have written.
+// Reads the lines of kelpforge.dat; raises EDataFile naming the line for anything a build cannot
+// have written. The build runs the same reader over what it is about to write.
 TInstallerData ParseInstallerData(const TInstallerDataLines& aLines);
 TInstallerData ParseInstallerData(std::string_view aBytes);
 // The packed-size list of line 10: the size of each file row's cabinet, in file-list order.

@@ -17,6 +17,9 @@ void ReadMainCabinet(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFil
                      TSetupContents& aContents) {
     TByteWindow main(aSetup, aContents.Layout.MainOffset, aContents.Layout.MainSize);
     aContents.MainMembers = CheckCabinet(main, kMainCabinetName);
+    for (const TCabinetMember& member : aContents.MainMembers)
+        if (const auto problem = MainMemberSizeProblem(member.Length))
+            Fail(std::string(kMainCabinetName) + " holds " + member.Name + ", which " + *problem);
     if (aContents.MainMembers.empty() || aContents.MainMembers[0].Name != kDataFileName)
         Fail(std::string(kMainCabinetName) + " does not start with " + kDataFileName);
     aContents.DataLines = SplitInstallerData(aDecodeDataFile(main));
@@ -45,6 +48,13 @@ TSetupContents ReadSetupContents(TByteSource& aSetup, const TDataFileDecoder& aD
     PlaceFileCabinets(contents.Layout, PackedSizes(contents.Data));
     CheckFileCabinets(aSetup, contents);
     return contents;
+}
+
+std::optional<std::string> MainMemberSizeProblem(uint64_t aLength) {
+    if (aLength <= kMainMemberLimit)
+        return std::nullopt;
+    return "is " + std::to_string(aLength) + " bytes long, more than the " +
+           std::to_string(kMainMemberLimit >> 20) + " MiB a setup may carry";
 }
 
 std::string FileCabinetName(size_t aRow) {

@@ -6,6 +6,7 @@
 #include "runtime/core/SetupLayout.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,11 @@ namespace kf {
 inline constexpr const char* kDataFileName = "kelpforge.dat";
 // How error messages name the main cabinet.
 inline constexpr const char* kMainCabinetName = "the installer data";
+
+// Every member of the main cabinet is read into memory whole, so none may be larger than this.
+inline constexpr uint64_t kMainMemberLimit = 16u << 20;
+// The error text for a main cabinet member larger than kMainMemberLimit; empty when it fits.
+std::optional<std::string> MainMemberSizeProblem(uint64_t aLength);
 
 // What a setup file holds behind its runtime, read and checked from end to end.
 struct TSetupContents {

@@ -2,6 +2,8 @@
 #include "build/InstallerDataFile.h"
 #include "build/cabinet/QvCabinetError.h"
 #include "project/Exception.h"
+#include "runtime/core/InstallerData.h"
+#include "runtime/core/SetupContents.h"
 
 #include "../project/TestSupport.h"
 #include "CabinetReader.h"
@@ -271,4 +273,67 @@ TEST_F(BuildDriverTest, ValuesTheDataFileCannotCarryStopTheBuildBeforeAnythingIs
     EXPECT_THROW(Build(), Exception);
     EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
     EXPECT_TRUE(NoBuildFolderLeft());
+}
+
+// The build refuses, before it writes anything, each project whose data file the installer's own
+// reader would refuse, and names the row or field to mend.
+TEST_F(BuildDriverTest, WhatTheInstallerWouldRefuseStopsTheBuildNamingTheRowOrField) {
+    AddFile("src/a.exe", "a", "%Install Path%\\a.exe");
+    const TProject sound = project;
+    const std::vector<std::pair<std::function<void(TProject&)>, std::string>> cases = {
+        {[](TProject& p) {
+             p.Shortcuts.Append({"%Desktop%\\A", "%Install Path%\\a.exe"}, "0012A");
+             p.Shortcuts.Append({"%Desktop%\\B", "%Install Path%\\b.exe"}, "0022B");
+         },
+         "Shortcut row 2 points to file 2, but the file list has 1 file."},
+        {[](TProject& p) {
+             p.RegistryValues.Append({"HKLM", "", "Name", "String", "v", "Yes"}, "20|Name=0v");
+         },
+         "Registry row 1 has an empty key."},
+        {[](TProject& p) { p.InstallBase = -1; }, "The install path (Files page) holds the base folder "
+                                                  "\"-1\" where a position from 0 to 6 in the base "
+                                                  "folder list belongs."},
+        {[](TProject& p) {
+             p.InstallPathFromRegistry = true;
+             p.InstallPathRoot = -1;
+         },
+         "The registry value of the install path (Files page) holds \"-\" where the root key's digit from 0 "
+         "to 3 "
+         "belongs."},
+        {[](TProject& p) {
+             p.LaunchFile = true;
+             p.LaunchFileIndex = 3;
+         },
+         "The file to launch (Finish page) names file 4, but the file list has 1 file."},
+    };
+    for (const auto& [change, message] : cases) {
+        project = sound;
+        change(project);
+        // The installer's reader refuses exactly what the build would have written.
+        TDataLines lines = ComposeDataLines(project);
+        lines[kPackedSizeLine] = PackedSizeLine({100});
+        EXPECT_THROW(ParseInstallerData(SplitInstallerData(DataFileBytes(lines))), EDataFile) << message;
+        try {
+            Build();
+            ADD_FAILURE() << "built: " << message;
+        } catch (const Exception& error) {
+            EXPECT_EQ(std::string(error.what()), message);
+        }
+        EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe"))) << message;
+        EXPECT_TRUE(NoBuildFolderLeft()) << message;
+        EXPECT_TRUE(host.Statuses.empty()) << message; // refused before packing began
+    }
+}
+
+TEST_F(BuildDriverTest, AMainMemberTooLargeForTheInstallerStopsTheBuild) {
+    AddFile("src/a.exe", "a", "%Install Path%\\a.exe");
+    project.LogoBitmap = temp.WriteFile("art/huge.bmp", std::string(kMainMemberLimit + 1, 'b'));
+    try {
+        Build();
+        ADD_FAILURE() << "built with a logo beyond the limit";
+    } catch (const Exception& error) {
+        EXPECT_NE(std::string(error.what()).find("the logo bitmap " + project.LogoBitmap), std::string::npos)
+            << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
 }

@@ -231,3 +231,24 @@ TEST_F(CliTest, ExtractChecksTheWholeSetupBeforeWritingAnything) {
         << output;
     EXPECT_FALSE(std::filesystem::exists(temp.Path("out")));
 }
+
+TEST_F(CliTest, AProjectPositionOutOfRangeIsRefusedInsteadOfBuildingASetupInspectRefuses) {
+    const std::string project = WriteProject("range", 1);
+    const std::string stored = ReadFile(project);
+    const size_t key = stored.find("\r\n13=0\r\n");
+    ASSERT_NE(key, std::string::npos);
+    std::string edited = stored;
+    edited.replace(key, 8, "\r\n13=9\r\n");
+    temp.WriteFile("range.kfp", edited);
+    int code = -1;
+    const std::string output = Cli("build '" + project + "'", code);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(output.find("The install path (Files page) holds the base folder \"-1\""), std::string::npos)
+        << output;
+    EXPECT_EQ(output.find("successfully"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("range/Setup.exe")));
+    temp.WriteFile("range.kfp", stored);
+    ASSERT_EQ((Cli("build '" + project + "'", code), code), 0);
+    Cli("inspect '" + temp.Path("range/Setup.exe") + "'", code);
+    EXPECT_EQ(code, 0);
+}

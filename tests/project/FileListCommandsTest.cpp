@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace kf;
 
@@ -82,13 +85,71 @@ TEST_F(FileListCommandsTest, AddFolderKeepsTheInnerStructureDepthFirst) {
                                                "%Install Path%\\sub\\deeper\\c.txt"}));
 }
 
-TEST_F(FileListCommandsTest, ALinkLoopIsNotFollowed) {
-    temp.WriteFile("loop/a.txt", "a");
+TEST_F(FileListCommandsTest, ALinkLoopEndsAtTheFolderAlreadyScanned) {
+    const std::string file = temp.WriteFile("loop/a.txt", "a");
     std::filesystem::create_directory_symlink(temp.Path("loop"), temp.Path("loop/again"));
-    const std::optional<std::vector<std::string>> files = ScanFolder(temp.Path("loop"));
-    ASSERT_TRUE(files);
-    EXPECT_EQ(files->size(), 2u); // the file, and the link listed as an entry of its own
-    EXPECT_EQ(AddFolder(project, temp.Path("loop")).DeniedPath, temp.Path("loop/again"));
+    const std::optional<TFolderContents> contents = ScanFolder(temp.Path("loop"));
+    ASSERT_TRUE(contents);
+    EXPECT_EQ(contents->Files, std::vector<std::string>{file});
+    EXPECT_EQ(contents->RepeatedFolderLinks, std::vector<std::string>{temp.Path("loop/again")});
+    EXPECT_TRUE(contents->SpecialFiles.empty());
+    const TAddFilesResult result = AddFolder(project, temp.Path("loop"));
+    EXPECT_EQ(result.Added, 1u);
+    EXPECT_FALSE(result.DeniedPath);
+    EXPECT_EQ(result.SkippedFolderLinks, std::vector<std::string>{temp.Path("loop/again")});
+}
+
+TEST_F(FileListCommandsTest, AddFolderFollowsLinksAndPassesOverSpecialFiles) {
+    const std::string file = temp.WriteFile("mixed/real.txt", "12345");
+    temp.WriteFile("elsewhere/shared.txt", "shared");
+    namespace fs = std::filesystem;
+    fs::create_symlink(file, temp.Path("mixed/to-real.txt"));
+    fs::create_directory_symlink(temp.Path("elsewhere"), temp.Path("mixed/linked")); // not scanned yet
+    fs::create_directories(temp.Path("mixed/inner"));
+    fs::create_directory_symlink(temp.Path("mixed"), temp.Path("mixed/inner/up")); // a loop
+    fs::create_symlink(temp.Path("mixed/missing"), temp.Path("mixed/broken"));
+    fs::create_symlink(temp.Path("mixed/self"), temp.Path("mixed/self"));
+    ASSERT_EQ(mkfifo(temp.Path("mixed/pipe").c_str(), 0600), 0);
+    fs::create_symlink(temp.Path("mixed/pipe"), temp.Path("mixed/to-pipe"));
+    const int unixSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(unixSocket, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = temp.Path("mixed/socket");
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(unixSocket, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+
+    const TAddFilesResult result = AddFolder(project, temp.Path("mixed"));
+    close(unixSocket);
+    EXPECT_FALSE(result.Cancelled);
+    EXPECT_FALSE(result.DeniedPath) << *result.DeniedPath;
+    EXPECT_EQ(result.Added, 3u);
+    std::vector<std::string> paths = InstallPaths();
+    std::sort(paths.begin(), paths.end());
+    EXPECT_EQ(paths, (std::vector<std::string>{"%Install Path%\\linked\\shared.txt",
+                                               "%Install Path%\\real.txt", "%Install Path%\\to-real.txt"}));
+    for (const TFileEntry& row : project.Files)
+        EXPECT_EQ(row.Size, row.SourcePath.ends_with("shared.txt") ? "6" : "5") << row.SourcePath;
+    std::vector<std::string> special = result.SkippedSpecialFiles;
+    std::sort(special.begin(), special.end());
+    EXPECT_EQ(special, (std::vector<std::string>{temp.Path("mixed/broken"), temp.Path("mixed/pipe"),
+                                                 temp.Path("mixed/self"), temp.Path("mixed/socket"),
+                                                 temp.Path("mixed/to-pipe")}));
+    EXPECT_EQ(result.SkippedFolderLinks, std::vector<std::string>{temp.Path("mixed/inner/up")});
+    EXPECT_EQ(SkippedFilesText(result), "Skipped 5 special files and 1 folder link already added.");
+}
+
+TEST(SkippedFilesText, CountsEachKindAndIsEmptyWhenNothingWasSkipped) {
+    TAddFilesResult result;
+    EXPECT_EQ(SkippedFilesText(result), "");
+    result.SkippedSpecialFiles = {"/a/pipe"};
+    EXPECT_EQ(SkippedFilesText(result), "Skipped 1 special file.");
+    result.SkippedSpecialFiles.clear();
+    result.SkippedFolderLinks = {"/a/up", "/a/b/up"};
+    EXPECT_EQ(SkippedFilesText(result), "Skipped 2 folder links already added.");
+    result.SkippedSpecialFiles = {"/a/pipe", "/a/socket"};
+    EXPECT_EQ(SkippedFilesText(result), "Skipped 2 special files and 2 folder links already added.");
 }
 
 TEST(FolderInstallToTest, KeepsThePathInsideTheChosenFolder) {

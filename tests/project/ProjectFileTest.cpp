@@ -7,6 +7,9 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace kf;
 using kf::test::ReadFile;
@@ -355,4 +358,86 @@ TEST_F(ProjectFileTest, ASaveReplacesAllOfALongerEarlierFile) {
     EXPECT_TRUE(opened.Files.empty());
     EXPECT_TRUE(opened.Shortcuts.Lines().empty());
     EXPECT_EQ(ReadFile(path).find("[Files]"), std::string::npos);
+}
+
+namespace {
+
+std::string FilesRow(size_t aKey, const std::string& aPath, const std::string& anInstallTo) {
+    return std::to_string(aKey) + "=" + aPath + "?1?" + anInstallTo + "?Overwrite?Yes?No?\n";
+}
+
+} // namespace
+
+TEST_F(ProjectFileTest, ReferencesFollowTheirFilesWhenARowIsDropped) {
+    const std::string app = temp.WriteFile("app.exe", "a");
+    const std::string lib = temp.WriteFile("lib.dll", "l");
+    const std::string text =
+        "[Settings]\n19=1\n20=2\n[Files]\n" + FilesRow(0, temp.Path("gone.txt"), "%Install Path%\\gone.txt") +
+        FilesRow(1, temp.Path("gone2.txt"), "%Install Path%\\gone2.txt") +
+        FilesRow(2, app, "%Install Path%\\app.exe") + FilesRow(3, lib, "%Install Path%\\lib.dll") +
+        "[Shortcuts]\n0=%Desktop%\\Gone?%Install Path%\\gone.txt?\n1=%Desktop%\\App?%Install "
+        "Path%\\app.exe?\n"
+        "2=%Desktop%\\Lib?%Install Path%\\lib.dll?\n3=%Desktop%\\Far?x?\n"
+        "[Shortcuts1]\n0=0012Gone\n1=0032App\n2=0042Lib\n3=0092Far\n";
+    const TProject project = OpenText(text);
+    ASSERT_EQ(project.Files.size(), 2u);
+    EXPECT_EQ(project.LaunchFileIndex, 0); // app.exe, now the first row
+    EXPECT_EQ(project.Shortcuts.Lines(), (std::vector<std::string>{"0012App", "0022Lib", "0092Far"}));
+    ASSERT_EQ(project.Shortcuts.Rows().size(), 3u);
+    EXPECT_EQ(project.Shortcuts.Rows()[0].Shortcut, "%Desktop%\\App");
+    // Two "File access denied:" messages, then one that lists what was lost.
+    ASSERT_EQ(prompter.Shown.size(), 3u);
+    EXPECT_EQ(prompter.Shown[2].Caption, "Kelpforge");
+    EXPECT_EQ(prompter.Shown[2].Icon, TMsgIcon::Warning);
+    EXPECT_EQ(prompter.Shown[2].Text,
+              "These referred to files that could not be opened and were removed from the project:\r"
+              "the shortcut \"%Desktop%\\Gone\"");
+}
+
+TEST_F(ProjectFileTest, ALaunchFileWhoseRowIsDroppedIsReportedAndCleared) {
+    const std::string app = temp.WriteFile("app.exe", "a");
+    const TProject project = OpenText("[Settings]\n19=1\n20=0\n[Files]\n" +
+                                      FilesRow(0, temp.Path("gone.exe"), "%Install Path%\\gone.exe") +
+                                      FilesRow(1, app, "%Install Path%\\app.exe"));
+    EXPECT_EQ(project.LaunchFileIndex, -1);
+    ASSERT_EQ(prompter.Shown.size(), 2u);
+    EXPECT_NE(prompter.Shown[1].Text.find("\rthe file to launch after installation"), std::string::npos);
+}
+
+TEST_F(ProjectFileTest, WithNothingDroppedReferencesStandAsStored) {
+    const std::string app = temp.WriteFile("app.exe", "a");
+    const TProject project =
+        OpenText("[Settings]\n19=1\n20=0\n[Files]\n" + FilesRow(0, app, "%Install Path%\\app.exe") +
+                 "[Shortcuts1]\n0=0012App\n1=0052Beyond\n");
+    EXPECT_EQ(project.LaunchFileIndex, 0);
+    EXPECT_EQ(project.Shortcuts.Lines(), (std::vector<std::string>{"0012App", "0052Beyond"}));
+    EXPECT_TRUE(prompter.Shown.empty());
+}
+
+// Root opens any file, so the reading runs in a child that has dropped to an ordinary user.
+TEST_F(ProjectFileTest, AReadOnlySourceThatAnOrdinaryUserCannotWriteKeepsItsRow) {
+    const std::string folder = temp.Path("shared");
+    std::filesystem::create_directories(folder);
+    const std::string source = temp.WriteFile("shared/Uninstall.exe", "uninstaller");
+    const std::string projectFile = temp.WriteFile(
+        "shared/p.kfp", "[Settings]\n18=1\n[Files]\n" + FilesRow(0, source, "%Install Path%\\Uninstall.exe"));
+    ::chmod(source.c_str(), 0444);
+    for (std::filesystem::path up = folder; up != up.root_path(); up = up.parent_path())
+        ::chmod(up.c_str(), 0755);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::getuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            _exit(3);
+        if (::access(source.c_str(), W_OK) == 0)
+            _exit(4); // the check would prove nothing
+        test::TScriptedPrompter quiet;
+        TProject project(kFolder, "/home/u/Setup.exe");
+        ReadProjectFile(project, projectFile, quiet);
+        _exit(project.Files.size() == 1 && project.Files[0].Size == "11" && quiet.Shown.empty() ? 0 : 5);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }

@@ -134,6 +134,14 @@ TEST_F(EntryCommandsTest, RegistryAddChecksDwordValuesAndKeepsRowAndLinePaired) 
     ASSERT_EQ(AddRegistryValue(project).Outcome, TAddOutcome::Added);
     EXPECT_EQ(project.RegistryValues.Rows().back().Section, "HKCR");
     EXPECT_EQ(project.RegistryValues.Lines().back(), "01Software\\A|Count=0");
+
+    // The installer cannot write a value without a key.
+    project.Entry.RegistryKey.clear();
+    const TAddResult noKey = AddRegistryValue(project);
+    EXPECT_EQ(noKey.Outcome, TAddOutcome::Refused);
+    EXPECT_EQ(noKey.Message, "Wrong key name!");
+    EXPECT_EQ(noKey.FocusControl, "Edit12");
+    EXPECT_EQ(project.RegistryValues.Lines().size(), 3u);
 }
 
 TEST_F(EntryCommandsTest, PickingAFileProposesItsNameUpToTheFirstDot) {

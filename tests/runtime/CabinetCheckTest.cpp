@@ -4,6 +4,7 @@
 #include "../project/TestSupport.h"
 #include "ErrorText.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace kf;
@@ -79,4 +80,61 @@ TEST(CabinetChecksum, FoldsTrailingBytesWithTheFirstMostSignificant) {
     const std::string data("\x01\x02\x03\x04\x10\x20\x30", 7);
     const uint32_t expected = (0x04030201u ^ 0x00102030u) ^ 0x00090007u;
     EXPECT_EQ(DataBlockChecksum(data, 7, 9), expected);
+}
+
+namespace {
+
+// A cabinet of one member written by gcab, which flags a name beyond ASCII as UTF-8.
+class CabinetMemberNameTest : public ::testing::Test {
+protected:
+    test::TTempFolder temp;
+
+    std::string Cabinet(const std::string& aName) {
+        temp.WriteFile("in/" + aName, "named");
+        int code = -1;
+        const std::string output = test::RunCommand(
+            "cd '" + temp.Path("in") + "' && gcab -c '" + temp.Path("n.cab") + "' '" + aName + "'", code);
+        EXPECT_EQ(code, 0) << output;
+        std::filesystem::remove(temp.Path("in/" + aName));
+        return test::ReadFile(temp.Path("n.cab"));
+    }
+
+    // Where the only member's record starts; its attribute bits are 14 bytes in, its name 16.
+    static size_t Record(const std::string& aCabinet) {
+        size_t offset = 0;
+        for (size_t i = 0; i < 4; ++i)
+            offset |= static_cast<size_t>(static_cast<unsigned char>(aCabinet[16 + i])) << (8 * i);
+        return offset;
+    }
+    static void SetUtf8Flag(std::string& aCabinet, bool aSet) {
+        char& attributes = aCabinet[Record(aCabinet) + 14];
+        attributes = static_cast<char>(aSet ? attributes | 0x80 : attributes & ~0x80);
+    }
+
+    static std::string MemberName(const std::string& aCabinet) {
+        TMemorySource source(aCabinet);
+        const auto members = CheckCabinet(source, "cabinet 1");
+        EXPECT_EQ(members.size(), 1u);
+        return members.empty() ? "" : members[0].Name;
+    }
+};
+
+} // namespace
+
+TEST_F(CabinetMemberNameTest, AFlaggedNameIsUtf8AndAnUnflaggedOneWindows1252) {
+    std::string cabinet = Cabinet("caf\xC3\xA9.txt");
+    ASSERT_EQ(cabinet.substr(Record(cabinet) + 16, 10), std::string("caf\xC3\xA9.txt\0", 10));
+    SetUtf8Flag(cabinet, true);
+    EXPECT_EQ(MemberName(cabinet), "caf\xC3\xA9.txt");
+    // The same bytes unflagged are two Windows-1252 characters.
+    SetUtf8Flag(cabinet, false);
+    EXPECT_EQ(MemberName(cabinet), "caf\xC3\x83\xC2\xA9.txt");
+
+    std::string legacy = Cabinet("cafX.txt");
+    legacy[Record(legacy) + 16 + 3] = '\xE9'; // é in Windows-1252
+    SetUtf8Flag(legacy, false);
+    EXPECT_EQ(MemberName(legacy), "caf\xC3\xA9.txt");
+    // A name in the euro's code position shows the code page is Windows-1252, not Latin-1.
+    legacy[Record(legacy) + 16 + 3] = '\x80';
+    EXPECT_EQ(MemberName(legacy), "caf\xE2\x82\xAC.txt");
 }

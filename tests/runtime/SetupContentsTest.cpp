@@ -138,3 +138,23 @@ TEST_F(SetupContentsTest, DecodesNothingFromAMainCabinetThatFailsItsChecksums) {
     EXPECT_NE(Error(setup).find("the installer data holds a data block whose checksum"), std::string::npos);
     EXPECT_EQ(decodes, 0);
 }
+
+TEST_F(SetupContentsTest, AMainMemberBeyondTheLimitIsRefusedBeforeAnythingIsDecoded) {
+    const std::string stub(kStubSize, 'M');
+    const std::string data = DataFile(fileCabinets);
+    const std::string huge(kMainMemberLimit + 1, '\0');
+    const std::string hugeData = Assemble(stub, fileCabinets, Cabinet({{kDataFileName, data + huge}}));
+    EXPECT_NE(Error(hugeData).find("holds kelpforge.dat, which is " +
+                                   std::to_string(huge.size() + data.size()) +
+                                   " bytes long, more than the 16 MiB a setup may carry"),
+              std::string::npos)
+        << Error(hugeData);
+    const std::string hugeBitmap =
+        Assemble(stub, fileCabinets, Cabinet({{kDataFileName, data}, {"logo.bmp", huge}}));
+    EXPECT_NE(Error(hugeBitmap).find("holds logo.bmp, which is"), std::string::npos);
+    EXPECT_EQ(decodes, 0);
+    // At the limit the member is decoded.
+    Read(Assemble(stub, fileCabinets,
+                  Cabinet({{kDataFileName, data}, {"logo.bmp", std::string(kMainMemberLimit, 'b')}})));
+    EXPECT_EQ(decodes, 1);
+}

@@ -16,6 +16,7 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace kf::test {
 namespace {
@@ -138,6 +139,26 @@ TEST_F(FilesPageTest, AddFolderShowsProgressAndEscapeCancelsIt) {
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(shown.back(), "");
     EXPECT_EQ(status->text(), "For Help, press F1");
+}
+
+TEST_F(FilesPageTest, AddFolderTellsWhatItSkippedInTheStatusBar) {
+    const std::string file = fFolder.WriteFile("odd/a.txt", "a");
+    ASSERT_EQ(mkfifo(fFolder.Path("odd/pipe").c_str(), 0600), 0);
+    std::filesystem::create_symlink(fFolder.Path("odd/gone"), fFolder.Path("odd/broken"));
+    std::filesystem::create_directory_symlink(fFolder.Path("odd"), fFolder.Path("odd/again"));
+    fFilesPage->ChooseFolder = [this] { return fFolder.Path("odd"); };
+    Click("Button7");
+    EXPECT_EQ(Column("ListView1", 0), QStringList({QString::fromStdString(file)}));
+    EXPECT_TRUE(fPrompter.Shown.empty());
+    EXPECT_EQ(Find<QLabel>("StatusBar1Panel")->text(),
+              "Skipped 2 special files and 1 folder link already added.");
+
+    // A folder with nothing to skip leaves the usual text.
+    fFolder.WriteFile("plain/b.txt", "b");
+    fFilesPage->ChooseFolder = [this] { return fFolder.Path("plain"); };
+    Click("Button7");
+    EXPECT_EQ(Column("ListView1", 0).size(), 2);
+    EXPECT_EQ(Find<QLabel>("StatusBar1Panel")->text(), "For Help, press F1");
 }
 
 TEST_F(FilesPageTest, AFileThatCannotBeOpenedStopsAddFilesThere) {

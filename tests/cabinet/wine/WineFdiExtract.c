@@ -1,11 +1,11 @@
 /* Extracts a cabinet set with the system cabinet library (FDI) into a folder.
  * Usage: WineFdiExtract <folder of the cabinets> <first cabinet> <output folder>
- * Member names may hold sub-folders ("a\b.txt"); they are created as needed. Prints one line per
- * extracted member and exits with 0 on success, 1 on an FDI failure (its error number printed). */
+ * Member names may hold sub-folders ("a\b.txt"); they are created as needed. Names flagged as
+ * UTF-8 are decoded as such. Prints one line per extracted member and exits with 0 on success, 1 on
+ * an FDI failure (its error number printed). */
 #include <fcntl.h>
 #include <io.h>
 #include <stdio.h>
-#include <string.h>
 #include <sys/stat.h>
 #include <windows.h>
 
@@ -38,19 +38,33 @@ static FNSEEK(Seek) {
     return _lseek((int)hf, dist, seektype);
 }
 
-static void CreateParents(char* aPath) {
-    for (char* p = aPath + strlen(gOutput) + 1; *p != '\0'; ++p) {
-        if (*p == '\\' || *p == '/') {
-            const char separator = *p;
-            *p = '\0';
-            CreateDirectoryA(aPath, NULL);
+static void CreateParents(wchar_t* aPath, size_t aStart) {
+    for (wchar_t* p = aPath + aStart; *p != L'\0'; ++p) {
+        if (*p == L'\\' || *p == L'/') {
+            const wchar_t separator = *p;
+            *p = L'\0';
+            CreateDirectoryW(aPath, NULL);
             *p = separator;
         }
     }
 }
 
+/* The output path of a member. A name flagged _A_NAME_IS_UTF is UTF-8, any other is in the ANSI
+ * code page, as Windows programs take them. */
+static int MemberPath(const char* aName, USHORT anAttributes, wchar_t* aPath, int aSize) {
+    const int folder = MultiByteToWideChar(CP_ACP, 0, gOutput, -1, aPath, aSize);
+    if (folder == 0 || folder + 1 >= aSize)
+        return 0;
+    aPath[folder - 1] = L'\\';
+    const UINT codePage = (anAttributes & _A_NAME_IS_UTF) ? CP_UTF8 : CP_ACP;
+    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, aName, -1, aPath + folder, aSize - folder) == 0)
+        return 0;
+    return folder;
+}
+
 static FNFDINOTIFY(Notify) {
-    char path[2 * MAX_PATH];
+    wchar_t path[2 * MAX_PATH];
+    int folder;
     switch (fdint) {
     case fdintCABINET_INFO:
         /* Following a member into later cabinets reports them too: the first report names the
@@ -59,9 +73,13 @@ static FNFDINOTIFY(Notify) {
             snprintf(gNextCabinet, sizeof gNextCabinet, "%s", pfdin->psz1);
         return 0;
     case fdintCOPY_FILE:
-        snprintf(path, sizeof path, "%s\\%s", gOutput, pfdin->psz1);
-        CreateParents(path);
-        return _open(path, _O_BINARY | _O_CREAT | _O_WRONLY | _O_TRUNC, _S_IREAD | _S_IWRITE);
+        folder = MemberPath(pfdin->psz1, pfdin->attribs, path, 2 * MAX_PATH);
+        if (folder == 0) {
+            printf("cannot name the output of %s\n", pfdin->psz1);
+            return -1;
+        }
+        CreateParents(path, (size_t)folder);
+        return _wopen(path, _O_BINARY | _O_CREAT | _O_WRONLY | _O_TRUNC, _S_IREAD | _S_IWRITE);
     case fdintCLOSE_FILE_INFO:
         _close((int)pfdin->hf);
         printf("extracted %s %ld\n", pfdin->psz1, (long)pfdin->cb);
