@@ -69,7 +69,13 @@ int RunInspectCommand(const std::string& aSetupPath) {
     std::cout << "Setup file: " << aSetupPath << " (" << file.Size() << " bytes)\n"
               << "Installer runtime: " << contents.Layout.StubSize << " bytes\n";
     PrintCabinets(contents);
-    std::cout << "Size trailer: " << contents.Trailer << '\n' << kDataFileName << ":\n";
+    std::cout << "Size trailer: " << contents.Trailer << '\n';
+    if (contents.Signature)
+        std::cout << "Signature: " << contents.Signature->Size << " bytes at offset "
+                  << contents.Signature->Offset << '\n';
+    else
+        std::cout << "Signature: none\n";
+    std::cout << kDataFileName << ":\n";
     for (size_t i = 0; i < contents.DataLines.size(); ++i)
         std::cout << std::setw(4) << i + 1 << "  " << contents.DataLines[i] << '\n';
     std::cout << "The sizes add up and every cabinet's checksums hold.\n";

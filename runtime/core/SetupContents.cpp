@@ -39,14 +39,17 @@ void CheckFileCabinets(TByteSource& aSetup, TSetupContents& aContents) {
 
 } // namespace
 
-TSetupContents ReadSetupContents(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFile) {
+TSetupContents ReadSetupContents(TByteSource& aFile, const TDataFileDecoder& aDecodeDataFile) {
     TSetupContents contents;
-    const uint64_t trailerSize = std::min(aSetup.Size(), kTrailerSize);
-    contents.Trailer = aSetup.Read(aSetup.Size() - trailerSize, static_cast<size_t>(trailerSize));
-    contents.Layout = ReadTrailer(contents.Trailer, aSetup.Size());
-    ReadMainCabinet(aSetup, aDecodeDataFile, contents);
+    const TPackageExtent extent = FindPackageExtent(aFile);
+    contents.Signature = extent.Signature;
+    TByteWindow setup(aFile, 0, extent.End);
+    const uint64_t trailerSize = std::min(setup.Size(), kTrailerSize);
+    contents.Trailer = setup.Read(setup.Size() - trailerSize, static_cast<size_t>(trailerSize));
+    contents.Layout = ReadTrailer(contents.Trailer, setup.Size());
+    ReadMainCabinet(setup, aDecodeDataFile, contents);
     PlaceFileCabinets(contents.Layout, PackedSizes(contents.Data));
-    CheckFileCabinets(aSetup, contents);
+    CheckFileCabinets(setup, contents);
     return contents;
 }
 

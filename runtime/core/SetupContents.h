@@ -4,6 +4,7 @@
 #include "runtime/core/CabinetCheck.h"
 #include "runtime/core/InstallerData.h"
 #include "runtime/core/SetupLayout.h"
+#include "runtime/core/SetupSignature.h"
 
 #include <functional>
 #include <optional>
@@ -25,6 +26,7 @@ std::optional<std::string> MainMemberSizeProblem(uint64_t aLength);
 struct TSetupContents {
     std::string Trailer;
     TSetupLayout Layout;
+    std::optional<TSetupSignature> Signature;
     std::vector<TCabinetMember> MainMembers;
     TInstallerDataLines DataLines;
     TInstallerData Data;
@@ -34,10 +36,11 @@ struct TSetupContents {
 // Decodes the first member of the main cabinet; decoding is left to the platform's cabinet reader.
 using TDataFileDecoder = std::function<std::string(TByteSource& aMainCabinet)>;
 
-// Reads the trailer, the main cabinet, its kelpforge.dat and the file cabinets of its packed-size
-// list. Raises an error that says what is wrong unless the sizes add up, every cabinet's data
-// blocks carry their checksums, the data file is sound and each file cabinet holds one file.
-TSetupContents ReadSetupContents(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFile);
+// Reads the trailer (in a signed setup, in front of the signature), the main cabinet, its kelpforge.dat and
+// the file cabinets of its packed-size list. Raises an error that says what is wrong unless the sizes add up,
+// every cabinet's data blocks carry their checksums, the data file is sound and each file cabinet holds one
+// file.
+TSetupContents ReadSetupContents(TByteSource& aFile, const TDataFileDecoder& aDecodeDataFile);
 
 // How error messages name the cabinet of a file row (0-based).
 std::string FileCabinetName(size_t aRow);

@@ -158,3 +158,85 @@ TEST_F(SetupContentsTest, AMainMemberBeyondTheLimitIsRefusedBeforeAnythingIsDeco
                   Cabinet({{kDataFileName, data}, {"logo.bmp", std::string(kMainMemberLimit, 'b')}})));
     EXPECT_EQ(decodes, 1);
 }
+
+namespace {
+
+constexpr size_t kPeHeader = 0x80;
+
+void Put32(std::string& aBytes, size_t aPos, uint64_t aValue) {
+    for (size_t i = 0; i < 4; ++i)
+        aBytes[aPos + i] = static_cast<char>((aValue >> (8 * i)) & 0xFF);
+}
+
+// A runtime stand-in with the headers a PE file has, as far as the security directory.
+std::string PeStub(bool aPlus) {
+    std::string stub(kStubSize, '\0');
+    stub[0] = 'M';
+    stub[1] = 'Z';
+    Put32(stub, 0x3C, kPeHeader);
+    stub.replace(kPeHeader, 4, std::string("PE\0\0", 4));
+    const size_t optional = kPeHeader + 24;
+    stub[optional] = 0x0B;
+    stub[optional + 1] = aPlus ? 0x02 : 0x01;
+    Put32(stub, optional + (aPlus ? 108 : 92), 16);
+    return stub;
+}
+
+size_t SecurityEntry(bool aPlus) {
+    return kPeHeader + 24 + (aPlus ? 112 : 96) + 8 * 4;
+}
+
+// What a signing tool does: zero bytes up to a multiple of 8, the certificate table, and the
+// security directory pointing to it.
+std::string Signed(std::string aSetup, bool aPlus, uint64_t aTableSize = 40) {
+    aSetup.append((8 - aSetup.size() % 8) % 8, '\0');
+    std::string table(aTableSize, 'c');
+    Put32(table, 0, aTableSize);
+    Put32(aSetup, SecurityEntry(aPlus), aSetup.size());
+    Put32(aSetup, SecurityEntry(aPlus) + 4, aTableSize);
+    return aSetup + table;
+}
+
+} // namespace
+
+TEST_F(SetupContentsTest, ASignedSetupReadsLikeItsUnsignedSelf) {
+    const std::string main = MainCabinet(fileCabinets);
+    for (bool plus : {false, true}) {
+        // A runtime of odd length, so that the signing pads.
+        std::string stub = PeStub(plus);
+        const size_t packageSize = Assemble("", fileCabinets, main).size();
+        stub.append((stub.size() + packageSize) % 8 == 0 ? 1 : 0, '\0');
+        const std::string unsignedSetup = Assemble(stub, fileCabinets, main);
+        const TSetupContents before = Read(unsignedSetup);
+        EXPECT_FALSE(before.Signature);
+        const std::string signedSetup = Signed(unsignedSetup, plus);
+        const TSetupContents after = Read(signedSetup);
+        ASSERT_TRUE(after.Signature);
+        EXPECT_EQ(after.Signature->Offset, signedSetup.size() - 40);
+        EXPECT_EQ(after.Signature->Size, 40u);
+        EXPECT_EQ(after.Layout.MainOffset, before.Layout.MainOffset);
+        EXPECT_EQ(after.Layout.CabinetOffsets, before.Layout.CabinetOffsets);
+        EXPECT_EQ(after.Trailer, before.Trailer);
+        EXPECT_EQ(after.DataLines, before.DataLines);
+    }
+}
+
+TEST_F(SetupContentsTest, ASecurityDirectoryThatDescribesNoTableAtTheEndIsRefused) {
+    const std::string setup = Signed(Assemble(PeStub(false), fileCabinets, MainCabinet(fileCabinets)), false);
+    const size_t entry = SecurityEntry(false);
+    std::string outside = setup;
+    Put32(outside, entry, setup.size() + 16);
+    std::string tooLong = setup;
+    Put32(tooLong, entry + 4, 1u << 30);
+    std::string notAtTheEnd = setup + "appended";
+    std::string certificateTooLong = setup;
+    Put32(certificateTooLong, setup.size() - 40, 41);
+    std::string tiny = setup;
+    Put32(tiny, entry, setup.size() - 4);
+    Put32(tiny, entry + 4, 4);
+    for (const std::string* bad : {&outside, &tooLong, &notAtTheEnd, &certificateTooLong, &tiny})
+        EXPECT_NE(Error(*bad).find("The setup file is damaged or incomplete: its signature"),
+                  std::string::npos)
+            << Error(*bad);
+    EXPECT_EQ(decodes, 0);
+}

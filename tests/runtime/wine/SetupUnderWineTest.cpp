@@ -374,3 +374,39 @@ TEST_F(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUs
     EXPECT_NE(code, 0);
     fs::remove_all(installed);
 }
+
+TEST_F(SetupUnderWine, ASignedSetupInstallsAndUninstallsAndRefusesDamageInItsPackage) {
+    const std::string setup = Build(Project());
+    const std::string signedSetup = temp.Path("Signed.exe");
+    int code = -1;
+    const std::string output = RunCommand(
+        "cd '" + temp.Path("") +
+            "' && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem "
+            "-days 2 -subj '/CN=Kelpforge Test Signer' -addext extendedKeyUsage=codeSigning 2>&1 && "
+            "osslsigncode sign -certs cert.pem -key key.pem -in '" +
+            setup + "' -out '" + signedSetup + "' 2>&1",
+        code);
+    ASSERT_EQ(code, 0) << output;
+
+    // One flipped bit in the main cabinet, which now stands in front of the signature.
+    std::string damaged = ReadFile(signedSetup);
+    const size_t runtimeSize = fs::file_size(KF_RUNTIME_FOLDER "/Installer.exe");
+    damaged[runtimeSize + (fs::file_size(setup) - runtimeSize) * 3 / 4] ^= 0x01;
+    const std::string damagedSetup = temp.WriteFile("SignedDamaged.exe", damaged);
+    Wine(SilentArguments(damagedSetup, temp.Path("damaged.log")), code);
+    EXPECT_EQ(code, kFailed);
+    EXPECT_NE(ReadFile(temp.Path("damaged.log")).find("damaged"), std::string::npos);
+    EXPECT_FALSE(fs::exists(fs::path(KF_WINE_PREFIX) / "drive_c" / tag));
+
+    ASSERT_EQ(RunSetup(signedSetup), kSuccess);
+    for (const auto& [target, content] : sources) {
+        std::string relative = target;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        EXPECT_EQ(ReadFile((installed / relative).string()), content) << target;
+    }
+    const std::string uninstall = Wine(
+        "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+        code);
+    ASSERT_EQ(code, kSuccess) << uninstall << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_FALSE(fs::exists(installed / "readme.txt"));
+}
