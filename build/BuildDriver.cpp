@@ -3,6 +3,7 @@
 #include "build/CabinetPacker.h"
 #include "build/InstallerDataFile.h"
 #include "build/RtfDocument.h"
+#include "build/SignCommand.h"
 #include "build/cabinet/CabQvComps.h"
 #include "project/Exception.h"
 #include "project/HostPaths.h"
@@ -137,8 +138,31 @@ TBuildOutcome TBuildDriver::Run() {
     return WriteSetup(folder);
 }
 
+std::vector<TFileEntry> TBuildDriver::RowsToPack(const TBuildFolder& aFolder) const {
+    std::vector<TFileEntry> rows = fProject.Files;
+    const std::string uninstaller = fProject.UninstallerRow().SourcePath;
+    if (fSignCommand.empty() || !fProject.IncludeUninstaller())
+        return rows;
+    const std::string copy = aFolder.Path(kUninstallerName);
+    for (TFileEntry& row : rows) {
+        if (row.SourcePath != uninstaller)
+            continue;
+        if (!std::filesystem::exists(copy)) {
+            std::error_code error;
+            std::filesystem::copy_file(uninstaller, copy, error);
+            if (error)
+                throw Exception("Cannot copy the uninstaller " + uninstaller +
+                                " to sign it: " + error.message());
+            SignFile(fSignCommand, copy);
+        }
+        row.SourcePath = copy;
+    }
+    return rows;
+}
+
 bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes) {
-    TCabinetPacker packer(fProject.Files, fProject.Compression,
+    const std::vector<TFileEntry> rows = RowsToPack(aFolder);
+    TCabinetPacker packer(rows, fProject.Compression,
                           [&](size_t anIndex) { return aFolder.Path(std::to_string(anIndex) + ".cab"); });
     const size_t count = fProject.Files.size();
     for (size_t i = 0; i < count; ++i) {
@@ -207,8 +231,11 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
     }
     const std::string mainCabinet = aFolder.Path(kMainCabinet);
     Append(setup, mainCabinet, false);
-    if (!setup.WriteAll(Trailer(FileSizeOf(mainCabinet))) || !setup.CopyModeFrom(target) ||
-        !setup.CommitTo(target))
+    if (!setup.WriteAll(Trailer(FileSizeOf(mainCabinet))) || !setup.CopyModeFrom(target) || !setup.Seal())
+        throw Exception("Unable to write to " + target);
+    if (!fSignCommand.empty())
+        SignFile(fSignCommand, setup.Path());
+    if (!setup.CommitTo(target))
         throw Exception("Unable to write to " + target);
     fSetupSize = FileSizeOf(target);
     fHost.ShowProgress(100);

@@ -33,12 +33,17 @@ public:
     bool ConfirmCancel();
     // Stops the build at its next cancel check without asking.
     void RequestCancel() { fCancelled = true; }
+    // A command template that signs the uninstaller before it is packed and the setup before it
+    // replaces the file at SetupFile (see SignFile); empty for unsigned setups.
+    void SetSignCommand(std::string aCommand) { fSignCommand = std::move(aCommand); }
     // Size of the setup file written by the last successful build.
     uint64_t SetupSize() const { return fSetupSize; }
 
 private:
     bool Valid() const;
     bool PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes);
+    // The rows as packed: with a sign command, the uninstaller row names a signed copy.
+    std::vector<TFileEntry> RowsToPack(const TBuildFolder& aFolder) const;
     void WriteDataAndTexts(const TBuildFolder& aFolder, const std::vector<uint64_t>& aPackedSizes) const;
     void PackMainCabinet(const TBuildFolder& aFolder);
     TBuildOutcome WriteSetup(const TBuildFolder& aFolder);
@@ -50,6 +55,7 @@ private:
     BuildHost& fHost;
     Prompter& fPrompter;
     std::string fProgramFolder;
+    std::string fSignCommand;
     bool fCancelled = false;
     uint64_t fSetupSize = 0;
 };

@@ -1,17 +1,20 @@
 #include "cli/BuildCommand.h"
 
 #include "build/BuildDriver.h"
+#include "build/SignCommand.h"
 #include "cli/CliPrompter.h"
 #include "cli/TerminalBuildHost.h"
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
 namespace kf {
 
-int RunBuildCommand(const std::string& aProjectPath, const std::optional<std::string>& aSetupPath) {
+int RunBuildCommand(const std::string& aProjectPath, const std::optional<std::string>& aSetupPath,
+                    const std::optional<std::string>& aSignCommand) {
     if (!std::filesystem::is_regular_file(aProjectPath)) {
         std::cerr << "kelpforge-cli: cannot open the project " << aProjectPath << ": no such file\n";
         return 1;
@@ -26,6 +29,10 @@ int RunBuildCommand(const std::string& aProjectPath, const std::optional<std::st
     TTerminalBuildHost host;
     TBuildDriver driver(project, host, prompter, ProgramFolder());
     host.Attach(driver);
+    if (aSignCommand)
+        driver.SetSignCommand(*aSignCommand);
+    else if (const char* command = std::getenv(kSignEnvironment))
+        driver.SetSignCommand(command);
     const TBuildOutcome outcome = driver.Run();
     if (outcome == TBuildOutcome::Cancelled)
         std::cerr << "kelpforge-cli: the build was cancelled; " << project.SetupFile << " was not changed\n";

@@ -13,7 +13,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kelpforge-cli build PROJECT.kfp [-o SETUP]   build the setup file of a project\n"
+    "Usage: kelpforge-cli build PROJECT.kfp [-o SETUP] [--sign COMMAND]\n"
+    "                                                    build the setup file of a project; COMMAND\n"
+    "                                                    signs it and the uninstaller, with {in} and\n"
+    "                                                    {out} or {file} for the paths (default:\n"
+    "                                                    the KELPFORGE_SIGN environment variable)\n"
     "       kelpforge-cli inspect SETUP                  list a setup file and check it\n"
     "       kelpforge-cli extract SETUP DIR              unpack a setup file into DIR\n"
     "       kelpforge-cli new PROJECT.kfp                write a new project with every default\n"
@@ -54,6 +58,19 @@ int Usage() {
     return 2;
 }
 
+// "build PROJECT.kfp" followed by "-o SETUP" and "--sign COMMAND" in any order, each at most once.
+int RunBuild(const std::vector<std::string>& anArgs) {
+    std::optional<std::string> setup;
+    std::optional<std::string> sign;
+    for (size_t i = 2; i < anArgs.size(); i += 2) {
+        std::optional<std::string>& option = anArgs[i] == "-o" ? setup : sign;
+        if ((anArgs[i] != "-o" && anArgs[i] != "--sign") || option || i + 1 >= anArgs.size())
+            return Usage();
+        option = anArgs[i + 1];
+    }
+    return kf::RunBuildCommand(anArgs[1], setup, sign);
+}
+
 int Run(const std::vector<std::string>& anArgs) {
     if (anArgs.size() == 1 && anArgs[0] == "--version") {
         std::cout << "kelpforge-cli 2.1.7\n";
@@ -69,12 +86,8 @@ int Run(const std::vector<std::string>& anArgs) {
         return kf::RunExtractCommand(anArgs[1], anArgs[2]);
     if (anArgs.size() == 2 && (anArgs[0] == "new" || anArgs[0] == "show"))
         return RunProjectCommand(anArgs[0], anArgs[1]);
-    if (!anArgs.empty() && anArgs[0] == "build") {
-        if (anArgs.size() == 2)
-            return kf::RunBuildCommand(anArgs[1], std::nullopt);
-        if (anArgs.size() == 4 && anArgs[2] == "-o")
-            return kf::RunBuildCommand(anArgs[1], anArgs[3]);
-    }
+    if (anArgs.size() >= 2 && anArgs[0] == "build")
+        return RunBuild(anArgs);
     return Usage();
 }
 

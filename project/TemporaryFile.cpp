@@ -62,9 +62,15 @@ bool TTemporaryFile::CopyModeFrom(const std::string& aTarget) {
     return ::fchmod(fDescriptor, info.st_mode & 07777) == 0;
 }
 
-bool TTemporaryFile::CommitTo(const std::string& aTarget) {
+bool TTemporaryFile::Seal() {
+    if (fDescriptor < 0)
+        return true;
     const bool synced = ::fsync(fDescriptor) == 0;
-    if (!Close() || !synced)
+    return Close() && synced;
+}
+
+bool TTemporaryFile::CommitTo(const std::string& aTarget) {
+    if (!Seal())
         return false;
     fRenamed = ::rename(fPath.c_str(), aTarget.c_str()) == 0;
     if (fRenamed)

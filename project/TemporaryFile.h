@@ -15,9 +15,12 @@ public:
     TTemporaryFile& operator=(const TTemporaryFile&) = delete;
 
     bool IsOpen() const { return fDescriptor >= 0; }
+    const std::string& Path() const { return fPath; }
     bool WriteAll(std::string_view aBytes);
     // A replaced file keeps its permissions; a new one gets what the umask leaves.
     bool CopyModeFrom(const std::string& aTarget);
+    // Flushes to disk and closes, so that another program may work on the file before it is committed.
+    bool Seal();
     // Flushes to disk, closes and renames over the target.
     bool CommitTo(const std::string& aTarget);
 

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <vector>
 
 using namespace kf;
 using kf::test::ReadFile;
@@ -59,4 +61,55 @@ TEST(CliExample, ASignedSetupVerifiesReadsBackAndRefusesDamage) {
     const std::string damagedPath = temp.WriteFile("Damaged.exe", damaged);
     EXPECT_NE(RunCommand(cli + "inspect '" + damagedPath + "'", code).find("damaged"), std::string::npos);
     EXPECT_EQ(code, 1);
+}
+
+// The build signs the uninstaller before packing it and the setup before it takes its place.
+TEST(CliExample, TheBuildSignsTheSetupAndItsUninstallerWithTheSignCommand) {
+    test::TTempFolder temp;
+    int code = -1;
+    const std::string made =
+        RunCommand("cd '" + temp.Path("") +
+                       "' && openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out "
+                       "cert.pem -days 2 -subj '/CN=Kelpforge Test Signer' -addext "
+                       "extendedKeyUsage=codeSigning 2>&1",
+                   code);
+    ASSERT_EQ(code, 0) << made;
+    std::string project = ReadFile(KF_SOURCE_FOLDER "/examples/Example.kfp");
+    const size_t uninstaller = project.find("\n18=0");
+    ASSERT_NE(uninstaller, std::string::npos);
+    project.replace(uninstaller, 5, "\n18=1");
+    const size_t shortcuts = project.find("[Shortcuts]");
+    ASSERT_NE(shortcuts, std::string::npos);
+    project.insert(shortcuts, "2=" KF_BIN_FOLDER
+                              "/Uninstall.exe?51200?%Install Path%\\Uninstall.exe?Overwrite?Yes?No?\r\n");
+    const std::string projectPath = temp.WriteFile("Signed.kfp", project);
+    const std::string setup = temp.Path("out/Setup.exe");
+    std::filesystem::create_directories(temp.Path("out"));
+    const std::string cli = "cd '" KF_SOURCE_FOLDER "/examples' && '" KF_BIN_FOLDER
+                            "/kelpforge-cli' build '" +
+                            projectPath + "' -o '" + setup + "' ";
+    const std::string sign = "osslsigncode sign -certs '" + temp.Path("cert.pem") + "' -key '" +
+                             temp.Path("key.pem") + "' -in {in} -out {out}";
+    const std::string verify = "osslsigncode verify -CAfile '" + temp.Path("cert.pem") + "' ";
+
+    std::string output = RunCommand(cli + "--sign \"" + sign + "\"", code);
+    ASSERT_EQ(code, 0) << output;
+    output = RunCommand(verify + "'" + setup + "' && '" KF_BIN_FOLDER "/kelpforge-cli' extract '" + setup +
+                            "' '" + temp.Path("x") + "' && " + verify + "'" +
+                            temp.Path("x/%Install Path%/Uninstall.exe") + "'",
+                        code);
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_EQ(std::vector<std::filesystem::path>(std::filesystem::directory_iterator(temp.Path("out")), {}),
+              std::vector<std::filesystem::path>{setup});
+
+    // A failing command, here from the environment, fails the build and keeps the earlier setup.
+    const std::string earlier = ReadFile(setup);
+    output = RunCommand("export KELPFORGE_SIGN='echo no signing key here >&2; exit 3; {in} {out}' && " + cli,
+                        code);
+    EXPECT_EQ(code, 1);
+    EXPECT_NE(output.find("The sign command failed with exit code 3"), std::string::npos) << output;
+    EXPECT_NE(output.find("no signing key here"), std::string::npos) << output;
+    EXPECT_EQ(output.find("successfully"), std::string::npos);
+    EXPECT_EQ(ReadFile(setup), earlier);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("out")), {}), 1);
 }
