@@ -1,6 +1,7 @@
 #include "ui/BuildForm.h"
 
 #include "ui/ErrorReport.h"
+#include "ui/WindowSettings.h"
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -50,6 +51,7 @@ void TForm5::showEvent(QShowEvent* anEvent) {
 
 void TForm5::FormActivate() {
     fDriver.emplace(fProject, *this, fPrompter, fProgramFolder);
+    fDriver->SetSignCommand(BuildSignCommand(SettingsFilePath()));
     fRunning = true;
     try {
         fDriver->Run();

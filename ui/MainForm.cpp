@@ -12,6 +12,7 @@
 #include "ui/RegistryPage.h"
 #include "ui/ShellCommands.h"
 #include "ui/ShortcutsPage.h"
+#include "ui/SigningForm.h"
 #include "ui/TextPage.h"
 #include "ui/WindowSettings.h"
 
@@ -160,6 +161,11 @@ void TForm1::SaveAs1Click() {
     UpdateTitle();
 }
 
+void TForm1::Signing1Click() {
+    TSigningForm form(SettingsFilePath(), this);
+    Guarded([&form] { form.exec(); });
+}
+
 void TForm1::ToolButton4Click() {
     fForm5->exec();
 }
@@ -218,6 +224,7 @@ void TForm1::closeEvent(QCloseEvent* anEvent) {
 
 void TForm1::FormClose() {
     TWindowSettings settings;
+    settings.SignCommand = ReadWindowSettings(SettingsFilePath()).SignCommand;
     settings.Maximized = isMaximized();
     if (!settings.Maximized) {
         settings.Width = width();

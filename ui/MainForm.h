@@ -46,6 +46,8 @@ public:
     void ToolButton4Click();
     void ToolButton5Click();
     void SaveAs1Click();
+    // Project, Signing...: the machine's sign command for builds.
+    void Signing1Click();
     void N7Click();
     void N8Click() { SelectPage(1); }
     void N9Click() { SelectPage(2); }

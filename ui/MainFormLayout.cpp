@@ -74,6 +74,7 @@ void TForm1::CreateMenu() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     AddAction(project, "SaveAs1", QStringLiteral("Save &As..."), &TForm1::SaveAs1Click);
     project->addSeparator();
+    AddAction(project, "Signing1", QStringLiteral("S&igning..."), &TForm1::Signing1Click);
     AddAction(project, "Build1", QStringLiteral("&Build"), &TForm1::ToolButton4Click)
         ->setShortcut(QKeySequence(Qt::Key_F9));
     AddAction(project, "Buildandrun1", QStringLiteral("Build and &run"), &TForm1::ToolButton5Click)

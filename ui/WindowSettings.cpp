@@ -1,5 +1,6 @@
 #include "ui/WindowSettings.h"
 
+#include "build/SignCommand.h"
 #include "project/AtomicFile.h"
 #include "project/IniProfile.h"
 #include "project/IniWriter.h"
@@ -14,6 +15,7 @@ namespace kf {
 namespace {
 
 constexpr const char* kSection = "Settings";
+constexpr const char* kSigning = "Signing";
 
 std::string SettingsFolder() {
     if (const char* folder = std::getenv("KELPFORGE_SETTINGS_FOLDER"); folder && *folder)
@@ -38,7 +40,16 @@ TWindowSettings ReadWindowSettings(const std::string& aPath) {
         settings.Left = profile.ReadInteger(kSection, "Left", settings.Left);
     }
     settings.TreeView = profile.ReadInteger(kSection, "TreeView", settings.TreeView);
+    settings.SignCommand = profile.ReadString(kSigning, "Command", "");
     return settings;
+}
+
+std::string BuildSignCommand(const std::string& aPath) {
+    const std::string command = ReadWindowSettings(aPath).SignCommand;
+    if (!command.empty())
+        return command;
+    const char* fromEnvironment = std::getenv(kSignEnvironment);
+    return fromEnvironment != nullptr ? fromEnvironment : "";
 }
 
 void WriteWindowSettings(const std::string& aPath, const TWindowSettings& aSettings) {
@@ -52,6 +63,10 @@ void WriteWindowSettings(const std::string& aPath, const TWindowSettings& aSetti
         ini.Write("Top", aSettings.Top);
     }
     ini.Write("TreeView", aSettings.TreeView);
+    if (!aSettings.SignCommand.empty()) {
+        ini.Section(kSigning);
+        ini.Write("Command", aSettings.SignCommand);
+    }
     // A missing folder is the first start; if it cannot be made, the write below says so.
     std::error_code ignored;
     std::filesystem::create_directories(std::filesystem::path(aPath).parent_path(), ignored);

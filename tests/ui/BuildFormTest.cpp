@@ -107,6 +107,14 @@ TEST_F(BuildFormTest, BuildCommandRunsTheBuildFromTheMainWindow) {
     EXPECT_EQ(fPrompter.Shown[0].Text, "Wrong information!");
 }
 
+TEST_F(BuildFormTest, TheSettingsFilesSignCommandSignsTheSetup) {
+    fFolder.WriteFile("Kelpforge.ini", "[Signing]\r\nCommand=printf ' signed' >> {file}\r\n");
+    AddFile("kelp.txt", "kelp");
+    TForm5 form(fProject, fPrompter, ProgramFolder());
+    EXPECT_EQ(form.exec(), QDialog::Accepted);
+    EXPECT_TRUE(ReadFile(fFolder.Path("Setup.exe")).ends_with(" signed"));
+}
+
 TEST_F(BuildFormTest, SuccessfulBuildEndsWithAnEmptyLabelAndAnEmptyBar) {
     AddFile("kelp.txt", "kelp");
     TForm5 form(fProject, fPrompter, ProgramFolder());

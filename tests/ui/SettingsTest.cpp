@@ -2,8 +2,13 @@
 
 #include "project/IniProfile.h"
 
+#include "ui/SigningForm.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QSplitter>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -86,6 +91,21 @@ TEST_F(SettingsTest, UnwritableSettingsAreReportedAndTheWindowStillCloses) {
     ASSERT_EQ(fPrompter.Shown.size(), 1u);
     EXPECT_EQ(fPrompter.Shown[0].Caption, "Kelpforge");
     EXPECT_EQ(fPrompter.Shown[0].Text, "Unable to write to " + fFolder.Path("blocker/Kelpforge.ini") + ".");
+}
+
+TEST_F(SettingsTest, TheSigningDialogStoresTheSignCommandAndClosingKeepsIt) {
+    TForm1& form = Start();
+    ASSERT_NE(form.findChild<QAction*>(QStringLiteral("Signing1")), nullptr);
+    TSigningForm signing(SettingsFile());
+    QTimer::singleShot(0, &signing, [&signing] {
+        signing.findChild<QLineEdit*>(QStringLiteral("Edit1"))->setText(QStringLiteral(" sign {in} {out} "));
+        signing.Button1Click();
+    });
+    EXPECT_EQ(signing.exec(), QDialog::Accepted);
+    EXPECT_EQ(Stored().ReadString("Signing", "Command", ""), "sign {in} {out}");
+    Close();
+    EXPECT_EQ(Stored().ReadString("Signing", "Command", ""), "sign {in} {out}");
+    EXPECT_EQ(Stored().ReadInteger("Settings", "Width", 0), 630);
 }
 
 } // namespace
