@@ -2,6 +2,7 @@
 
 #include "project/Exception.h"
 #include "project/Windows1252.h"
+#include "runtime/core/LittleEndian.h"
 
 #include <algorithm>
 
@@ -20,18 +21,11 @@ constexpr uint16_t kFlagReserve = 0x4;
 constexpr uint16_t kMaxUnpackedBlock = 32768;
 constexpr uint16_t kNameIsUtf8 = 0x80;
 
-uint32_t Get(std::string_view aBytes, size_t aPos, size_t aWidth) {
-    uint32_t value = 0;
-    for (size_t i = 0; i < aWidth; ++i)
-        value |= static_cast<uint32_t>(static_cast<unsigned char>(aBytes[aPos + i])) << (8 * i);
-    return value;
-}
-
 uint32_t Checksum(std::string_view aBytes, uint32_t aSeed) {
     uint32_t sum = aSeed;
     const size_t words = aBytes.size() / 4;
     for (size_t i = 0; i < words; ++i)
-        sum ^= Get(aBytes, i * 4, 4);
+        sum ^= LittleEndian(aBytes, i * 4, 4);
     uint32_t tail = 0;
     for (size_t i = words * 4; i < aBytes.size(); ++i)
         tail = (tail << 8) | static_cast<unsigned char>(aBytes[i]);
@@ -70,25 +64,26 @@ private:
         const std::string header = ReadAt(0, kHeaderSize);
         if (header.compare(0, 4, "MSCF") != 0)
             Fail("is not a cabinet");
-        if (Get(header, 8, 4) != fSource.Size())
+        if (LittleEndian(header, 8, 4) != fSource.Size())
             Fail("does not have the size its header states");
-        fFilesOffset = Get(header, 16, 4);
-        const uint16_t folders = static_cast<uint16_t>(Get(header, 26, 2));
-        fFileCount = static_cast<uint16_t>(Get(header, 28, 2));
-        const uint16_t flags = static_cast<uint16_t>(Get(header, 30, 2));
+        fFilesOffset = LittleEndian(header, 16, 4);
+        const uint16_t folders = static_cast<uint16_t>(LittleEndian(header, 26, 2));
+        fFileCount = static_cast<uint16_t>(LittleEndian(header, 28, 2));
+        const uint16_t flags = static_cast<uint16_t>(LittleEndian(header, 30, 2));
         if (flags & (kFlagPrevious | kFlagNext))
             Fail("is part of a cabinet set");
         uint64_t pos = kHeaderSize;
         size_t folderReserve = 0;
         if (flags & kFlagReserve) {
             const std::string reserve = ReadAt(pos, 4);
-            pos += 4 + Get(reserve, 0, 2);
-            folderReserve = Get(reserve, 2, 1);
-            fDataReserve = Get(reserve, 3, 1);
+            pos += 4 + LittleEndian(reserve, 0, 2);
+            folderReserve = LittleEndian(reserve, 2, 1);
+            fDataReserve = LittleEndian(reserve, 3, 1);
         }
         for (uint16_t i = 0; i < folders; ++i, pos += kFolderSize + folderReserve) {
             const std::string entry = ReadAt(pos, kFolderSize);
-            fFolders.push_back(TFolder{Get(entry, 0, 4), static_cast<uint16_t>(Get(entry, 4, 2))});
+            fFolders.push_back(
+                TFolder{LittleEndian(entry, 0, 4), static_cast<uint16_t>(LittleEndian(entry, 4, 2))});
         }
     }
 
@@ -96,9 +91,9 @@ private:
         uint64_t pos = aFolder.DataStart;
         for (uint16_t i = 0; i < aFolder.Blocks; ++i) {
             const std::string header = ReadAt(pos, kDataHeaderSize);
-            const uint32_t sum = Get(header, 0, 4);
-            const uint16_t packed = static_cast<uint16_t>(Get(header, 4, 2));
-            const uint16_t unpacked = static_cast<uint16_t>(Get(header, 6, 2));
+            const uint32_t sum = LittleEndian(header, 0, 4);
+            const uint16_t packed = static_cast<uint16_t>(LittleEndian(header, 4, 2));
+            const uint16_t unpacked = static_cast<uint16_t>(LittleEndian(header, 6, 2));
             if (unpacked > kMaxUnpackedBlock)
                 Fail("holds a data block that is too large");
             pos += kDataHeaderSize + fDataReserve;
@@ -115,10 +110,10 @@ private:
         uint64_t pos = fFilesOffset;
         for (uint16_t i = 0; i < fFileCount; ++i) {
             const std::string entry = ReadAt(pos, kFileEntrySize);
-            const uint32_t length = Get(entry, 0, 4);
-            const uint32_t start = Get(entry, 4, 4);
-            const uint16_t folder = static_cast<uint16_t>(Get(entry, 8, 2));
-            const uint16_t attributes = static_cast<uint16_t>(Get(entry, 14, 2));
+            const uint32_t length = LittleEndian(entry, 0, 4);
+            const uint32_t start = LittleEndian(entry, 4, 4);
+            const uint16_t folder = static_cast<uint16_t>(LittleEndian(entry, 8, 2));
+            const uint16_t attributes = static_cast<uint16_t>(LittleEndian(entry, 14, 2));
             if (folder >= fFolders.size() || uint64_t{start} + length > fFolders[folder].UnpackedSize)
                 Fail("names a member outside its data");
             pos += kFileEntrySize;

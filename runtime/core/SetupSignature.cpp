@@ -1,6 +1,7 @@
 #include "runtime/core/SetupSignature.h"
 
 #include "project/Exception.h"
+#include "runtime/core/LittleEndian.h"
 
 #include <string>
 
@@ -20,13 +21,6 @@ constexpr uint64_t kMaxAlignment = 7;
     throw Exception("The setup file is damaged or incomplete: " + aReason + ".");
 }
 
-uint32_t Get(const std::string& aBytes, size_t aPos, size_t aWidth) {
-    uint32_t value = 0;
-    for (size_t i = 0; i < aWidth; ++i)
-        value |= static_cast<uint32_t>(static_cast<unsigned char>(aBytes[aPos + i])) << (8 * i);
-    return value;
-}
-
 // The bytes at anOffset, or fewer when the file ends first.
 std::string ReadUpTo(TByteSource& aSource, uint64_t anOffset, size_t aLength) {
     if (anOffset >= aSource.Size())
@@ -40,22 +34,22 @@ std::optional<TSetupSignature> SecurityDirectory(TByteSource& aSetup) {
     const std::string dos = ReadUpTo(aSetup, 0, kNewHeaderPointer + 4);
     if (dos.size() < kNewHeaderPointer + 4 || dos.compare(0, 2, "MZ") != 0)
         return std::nullopt;
-    const uint64_t pe = Get(dos, kNewHeaderPointer, 4);
+    const uint64_t pe = LittleEndian(dos, kNewHeaderPointer, 4);
     const std::string headers = ReadUpTo(aSetup, pe, 4 + kFileHeaderSize + 2);
     if (headers.size() < 4 + kFileHeaderSize + 2 || headers.compare(0, 4, std::string("PE\0\0", 4)) != 0)
         return std::nullopt;
     const uint64_t optional = pe + 4 + kFileHeaderSize;
-    const uint16_t magic = static_cast<uint16_t>(Get(headers, 4 + kFileHeaderSize, 2));
+    const uint16_t magic = static_cast<uint16_t>(LittleEndian(headers, 4 + kFileHeaderSize, 2));
     if (magic != kPe32 && magic != kPe32Plus)
         return std::nullopt;
     const uint64_t countAt = optional + (magic == kPe32 ? 92 : 108);
     const std::string count = ReadUpTo(aSetup, countAt, 4);
-    if (count.size() < 4 || Get(count, 0, 4) <= kSecurityDirectory)
+    if (count.size() < 4 || LittleEndian(count, 0, 4) <= kSecurityDirectory)
         return std::nullopt;
     const std::string entry = ReadUpTo(aSetup, countAt + 4 + 8 * kSecurityDirectory, 8);
-    if (entry.size() < 8 || (Get(entry, 0, 4) == 0 && Get(entry, 4, 4) == 0))
+    if (entry.size() < 8 || (LittleEndian(entry, 0, 4) == 0 && LittleEndian(entry, 4, 4) == 0))
         return std::nullopt;
-    return TSetupSignature{Get(entry, 0, 4), Get(entry, 4, 4)};
+    return TSetupSignature{LittleEndian(entry, 0, 4), LittleEndian(entry, 4, 4)};
 }
 
 } // namespace
@@ -69,7 +63,7 @@ TPackageExtent FindPackageExtent(TByteSource& aSetup) {
         signature->Offset + signature->Size != size)
         Fail("its signature does not lie at the end of the file");
     const std::string table = aSetup.Read(signature->Offset, kCertificateHeaderSize);
-    const uint64_t certificate = Get(table, 0, 4);
+    const uint64_t certificate = LittleEndian(table, 0, 4);
     if (certificate < kCertificateHeaderSize || certificate > signature->Size)
         Fail("its signature's certificate does not fit in its table");
     uint64_t end = signature->Offset;

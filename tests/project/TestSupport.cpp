@@ -29,4 +29,12 @@ std::string ReadFile(const std::string& aPath) {
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
+std::string WindowsPath(const std::string& aHostPath) {
+    std::string path = "Z:" + aHostPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 } // namespace kf::test

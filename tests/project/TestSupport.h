@@ -55,5 +55,7 @@ private:
 };
 
 std::string ReadFile(const std::string& aPath);
+// A host path as Wine sees it on its Z: drive.
+std::string WindowsPath(const std::string& aHostPath);
 
 } // namespace kf::test

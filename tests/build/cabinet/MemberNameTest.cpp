@@ -9,6 +9,7 @@
 
 using namespace kf;
 using kf::test::ReadFile;
+using kf::test::WindowsPath;
 
 namespace {
 
@@ -37,14 +38,6 @@ std::vector<TStoredMember> StoredMembers(const std::string& aCabinet) {
         pos = end + 1;
     }
     return members;
-}
-
-std::string WindowsPath(const std::string& aPath) {
-    std::string path = "Z:" + aPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
 }
 
 // A cabinet written by our writer holding one member named beyond ASCII and one within it.

@@ -14,6 +14,7 @@
 using namespace kf;
 using kf::test::ReadFile;
 using kf::test::RunCommand;
+using kf::test::WindowsPath;
 namespace fs = std::filesystem;
 
 namespace {
@@ -21,14 +22,6 @@ namespace {
 // Wine hands back only the low byte of a Windows exit code.
 constexpr int kSuccess = 0;
 constexpr int kFailed = 1603 & 0xFF;
-
-std::string WindowsPath(const std::string& aHostPath) {
-    std::string path = "Z:" + aHostPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
 
 std::string Noise(size_t aLength, unsigned aSeed) {
     std::string bytes(aLength, '\0');

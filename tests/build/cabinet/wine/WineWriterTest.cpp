@@ -5,19 +5,7 @@
 #include <gtest/gtest.h>
 
 using namespace kf;
-
-namespace {
-
-// The host path as Wine sees it on its Z: drive.
-std::string WindowsPath(const std::string& aPath) {
-    std::string path = "Z:" + aPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-} // namespace
+using kf::test::WindowsPath;
 
 TEST(WineWriter, TheWriterIsATrueClientOfTheSystemCabinetLibrary) {
     test::TTempFolder temp;
