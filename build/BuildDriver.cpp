@@ -56,6 +56,17 @@ void CheckMainMember(const std::string& aPath, const std::string& aWhat) {
         throw Exception("Cannot build the setup: " + aWhat + " " + aPath + " " + *problem + ".");
 }
 
+// A size that only paces the progress bar: a file that cannot be measured counts as empty.
+uint64_t SizeOrZero(const std::string& aPath) {
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(aPath, error);
+    return error ? 0 : size;
+}
+
+std::string CabinetName(size_t aRow) {
+    return std::to_string(aRow) + ".cab";
+}
+
 std::string Trailer(uint64_t aMainCabinetSize) {
     char digits[32];
     std::snprintf(digits, sizeof digits, "%010llu", static_cast<unsigned long long>(aMainCabinetSize));
@@ -91,17 +102,10 @@ private:
 
 } // namespace
 
-int RoundedPercent(uint64_t aNumerator, uint64_t aDenominator) {
-    uint64_t quotient = aNumerator / aDenominator;
-    const uint64_t twiceRemainder = 2 * (aNumerator % aDenominator);
-    if (twiceRemainder > aDenominator || (twiceRemainder == aDenominator && quotient % 2 == 1))
-        ++quotient;
-    return static_cast<int>(quotient);
-}
-
 TBuildDriver::TBuildDriver(const TProject& aProject, BuildHost& aHost, Prompter& aPrompter,
                            std::string aProgramFolder)
-    : fProject(aProject), fHost(aHost), fPrompter(aPrompter), fProgramFolder(std::move(aProgramFolder)) {}
+    : fProject(aProject), fHost(aHost), fPrompter(aPrompter), fProgramFolder(std::move(aProgramFolder)),
+      fProgress(aHost) {}
 
 bool TBuildDriver::ConfirmCancel() {
     const TMsgResult answer =
@@ -123,6 +127,7 @@ bool TBuildDriver::Valid() const {
 TBuildOutcome TBuildDriver::Run() {
     fCancelled = false;
     fSetupSize = 0;
+    fProgress.Begin();
     if (!Valid()) {
         Message("Wrong information!", TMsgIcon::Error);
         return TBuildOutcome::WrongInformation;
@@ -162,18 +167,26 @@ std::vector<TFileEntry> TBuildDriver::RowsToPack(const TBuildFolder& aFolder) co
 
 bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes) {
     const std::vector<TFileEntry> rows = RowsToPack(aFolder);
-    TCabinetPacker packer(rows, fProject.Compression,
-                          [&](size_t anIndex) { return aFolder.Path(std::to_string(anIndex) + ".cab"); });
-    const size_t count = fProject.Files.size();
+    TCabinetPacker packer(
+        rows, fProject.Compression, [&](size_t anIndex) { return aFolder.Path(CabinetName(anIndex)); },
+        fCancelled);
+    const size_t count = rows.size();
     for (size_t i = 0; i < count; ++i) {
         if (fCancelled)
             return false;
         fHost.ShowStatus(FileNameOf(fProject.Files[i].SourcePath));
+        fProgress.AdvanceWithin(0, i, count, 0, 1);
         fHost.ProcessEvents();
-        const uint64_t size = packer.Take(i, [this] { fHost.ProcessEvents(); });
-        fHost.ShowProgress(RoundedPercent(50 * i, count));
+        const uint64_t total = SizeOrZero(rows[i].SourcePath);
+        const std::optional<uint64_t> size = packer.Take(i, [&](uint64_t aPacked) {
+            fProgress.AdvanceWithin(0, i, count, aPacked, total);
+            fHost.ProcessEvents();
+        });
+        if (!size)
+            return false;
+        fProgress.AdvanceWithin(0, i + 1, count, 0, 1);
         fHost.ProcessEvents();
-        aPackedSizes.push_back(size);
+        aPackedSizes.push_back(*size);
     }
     return true;
 }
@@ -198,6 +211,8 @@ void TBuildDriver::PackMainCabinet(const TBuildFolder& aFolder) {
     CheckMainMember(fProject.HeaderBitmap, "the header bitmap");
     TQvCabWriter writer;
     writer.SetCompressionType(cctMsZip);
+    // Bitmaps of several megabytes take a while; the window keeps painting meanwhile.
+    writer.OnFileStatus = [this](TQvCabWriter&, uint32_t, uint32_t, bool&) { fHost.ProcessEvents(); };
     writer.Open(aFolder.Path(kMainCabinet));
     writer.AddFile(aFolder.Path(kDataFile), kDataFile, false);
     writer.AddFile(aFolder.Path(kLicenseFile), kLicenseFile, false);
@@ -222,12 +237,16 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
     fHost.ProcessEvents();
     const size_t count = fProject.Files.size();
     for (size_t i = 0; i < count; ++i) {
-        const std::string cabinet = aFolder.Path(std::to_string(i) + ".cab");
-        if (!Append(setup, cabinet, true))
+        const std::string cabinet = aFolder.Path(CabinetName(i));
+        const uint64_t total = SizeOrZero(cabinet);
+        const auto progress = [&](uint64_t aCopied) {
+            fProgress.AdvanceWithin(50, i, count, aCopied, total);
+        };
+        if (!Append(setup, cabinet, true, progress))
             return TBuildOutcome::Cancelled;
         std::filesystem::remove(cabinet);
         fHost.ProcessEvents();
-        fHost.ShowProgress(50 + RoundedPercent(50 * (i + 1), count));
+        fProgress.AdvanceWithin(50, i + 1, count, 0, 1);
     }
     const std::string mainCabinet = aFolder.Path(kMainCabinet);
     Append(setup, mainCabinet, false);
@@ -238,20 +257,21 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
     if (!setup.CommitTo(target))
         throw Exception("Unable to write to " + target);
     fSetupSize = FileSizeOf(target);
-    fHost.ShowProgress(100);
+    fProgress.Advance(100);
     Message("Installer was successfully created!\r\rFile size: " + std::to_string(fSetupSize) + " bytes",
             TMsgIcon::Information);
     fHost.ShowStatus("");
-    fHost.ShowProgress(0);
+    fProgress.Reset();
     return TBuildOutcome::Succeeded;
 }
 
 // Copies in chunks of whole blocks, so that a large setup does not cost a system call per block;
 // each block still has its cancel check and its event pump.
-bool TBuildDriver::Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable) {
+bool TBuildDriver::Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable,
+                          const std::function<void(uint64_t)>& anOnBytes) {
     TSourceReader source(aPath);
     std::vector<char> chunk(kBlocksPerChunk * kBlockSize);
-    for (;;) {
+    for (uint64_t copied = 0;;) {
         if (aCancellable && fCancelled)
             return false;
         const size_t count = source.Read(chunk.data(), chunk.size());
@@ -264,6 +284,9 @@ bool TBuildDriver::Append(TTemporaryFile& aSetup, const std::string& aPath, bool
         }
         if (!aSetup.WriteAll(std::string_view(chunk.data(), count)))
             throw Exception("Unable to write to " + fProject.SetupFile);
+        copied += count;
+        if (anOnBytes)
+            anOnBytes(copied);
         fHost.ProcessEvents();
     }
 }

@@ -2,10 +2,13 @@
 
 #include "build/BuildFolder.h"
 #include "build/BuildHost.h"
+#include "build/BuildProgress.h"
 #include "project/Project.h"
 #include "project/Prompter.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,9 +19,6 @@ class TTemporaryFile;
 enum class TBuildOutcome { Succeeded, WrongInformation, Cancelled, SetupNotWritable };
 
 inline constexpr const char* kBuildCaption = "Setup Building";
-
-// Progress of a stage as a rounded percentage, halves going to the even neighbour.
-int RoundedPercent(uint64_t aNumerator, uint64_t aDenominator);
 
 // Turns a project into a setup file: the installer runtime, a cabinet per file row, the main
 // cabinet and the size trailer. Works in a private temporary folder and writes the setup under a
@@ -47,8 +47,10 @@ private:
     void WriteDataAndTexts(const TBuildFolder& aFolder, const std::vector<uint64_t>& aPackedSizes) const;
     void PackMainCabinet(const TBuildFolder& aFolder);
     TBuildOutcome WriteSetup(const TBuildFolder& aFolder);
-    // Appends a file in blocks, pumping events between them; false when cancelled on the way.
-    bool Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable);
+    // Appends a file in blocks, pumping events between them and telling anOnBytes the bytes copied
+    // so far; false when cancelled on the way.
+    bool Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable,
+                const std::function<void(uint64_t)>& anOnBytes = {});
     void Message(const std::string& aText, TMsgIcon anIcon);
 
     const TProject& fProject;
@@ -56,7 +58,9 @@ private:
     Prompter& fPrompter;
     std::string fProgramFolder;
     std::string fSignCommand;
-    bool fCancelled = false;
+    // Set on the user-interface thread, read by the packing threads too.
+    std::atomic<bool> fCancelled{false};
+    TBuildProgress fProgress;
     uint64_t fSetupSize = 0;
 };
 

@@ -23,34 +23,41 @@ void SetCompression(TQvCabWriter& aWriter, int aCompression) {
         aWriter.SetCompressionType(cctLzx);
 }
 
-uint64_t PackOne(const TFileEntry& aRow, int aCompression, const std::string& aCabinet) {
-    TQvCabWriter writer;
-    SetCompression(writer, aCompression);
-    writer.Open(aCabinet);
-    writer.AddFile(aRow.SourcePath, FileNameOf(aRow.SourcePath), false);
-    writer.Close(true);
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(aCabinet, error);
-    if (error)
-        throw Exception("Cannot read the size of " + aCabinet + ": " + error.message());
-    return size;
-}
-
 } // namespace
 
 TCabinetPacker::TCabinetPacker(const std::vector<TFileEntry>& aFiles, int aCompression,
-                               std::function<std::string(size_t)> aCabinetFor)
-    : fFiles(aFiles), fCompression(aCompression), fCabinetFor(std::move(aCabinetFor)),
-      fResults(aFiles.size()) {}
+                               std::function<std::string(size_t)> aCabinetFor,
+                               const std::atomic<bool>& aCancelled)
+    : fFiles(aFiles), fCompression(aCompression), fCabinetFor(std::move(aCabinetFor)), fCancelled(aCancelled),
+      fResults(aFiles.size()), fPacked(aFiles.size()) {}
 
 TCabinetPacker::~TCabinetPacker() {
     Stop();
 }
 
+uint64_t TCabinetPacker::PackOne(size_t anIndex) {
+    const TFileEntry& row = fFiles[anIndex];
+    const std::string cabinet = fCabinetFor(anIndex);
+    TQvCabWriter writer;
+    SetCompression(writer, fCompression);
+    writer.OnFileStatus = [this, anIndex](TQvCabWriter&, uint32_t, uint32_t anUncompressed, bool& anAbort) {
+        fPacked[anIndex] += anUncompressed;
+        anAbort = Abandoned();
+    };
+    writer.Open(cabinet);
+    writer.AddFile(row.SourcePath, FileNameOf(row.SourcePath), false);
+    writer.Close(true);
+    std::error_code error;
+    const uintmax_t size = std::filesystem::file_size(cabinet, error);
+    if (error)
+        throw Exception("Cannot read the size of " + cabinet + ": " + error.message());
+    return size;
+}
+
 void TCabinetPacker::Pack(size_t anIndex) {
     TResult result;
     try {
-        result.Size = PackOne(fFiles[anIndex], fCompression, fCabinetFor(anIndex));
+        result.Size = PackOne(anIndex);
     } catch (...) {
         result.Error = std::current_exception();
     }
@@ -63,26 +70,33 @@ void TCabinetPacker::Pack(size_t anIndex) {
 }
 
 void TCabinetPacker::Work() {
-    for (size_t index; !fStopping && (index = fNext++) < fFiles.size();)
+    for (size_t index; !Abandoned() && (index = fNext++) < fFiles.size();)
         Pack(index);
 }
 
-uint64_t TCabinetPacker::Take(size_t anIndex, const std::function<void()>& aWhileWaiting) {
-    if (anIndex == 0) {
-        // A library that cannot be loaded fails the build here, before any worker tries it too.
-        LoadCabinetLibrary();
-        Pack(0);
-        const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-        for (unsigned i = 0; i < cores && i + 1 < fFiles.size(); ++i)
-            fWorkers.emplace_back([this] { Work(); });
-    }
+void TCabinetPacker::Start() {
+    // A library that cannot be loaded fails the build here, before any worker tries it too.
+    LoadCabinetLibrary();
+    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    for (size_t i = 0; i < cores && i < fFiles.size(); ++i)
+        fWorkers.emplace_back([this] { Work(); });
+}
+
+std::optional<uint64_t> TCabinetPacker::Take(size_t anIndex,
+                                             const std::function<void(uint64_t aPacked)>& aWhileWaiting) {
+    if (anIndex == 0 && fWorkers.empty())
+        Start();
     std::unique_lock lock(fMutex);
     while (!fResults[anIndex].Done) {
+        if (fCancelled)
+            return std::nullopt;
         fDone.wait_for(lock, kPumpInterval);
         lock.unlock();
-        aWhileWaiting();
+        aWhileWaiting(fPacked[anIndex]);
         lock.lock();
     }
+    if (fCancelled)
+        return std::nullopt;
     if (fResults[anIndex].Error)
         std::rethrow_exception(fResults[anIndex].Error);
     return fResults[anIndex].Size;

@@ -8,29 +8,32 @@
 #include <exception>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace kf {
 
-// Packs every file row into a cabinet of its own, the rows after the first on worker threads, while
-// the caller takes the results in row order. Taking the first row loads the cabinet library on the
-// calling thread and packs that row there before any worker starts.
+// Packs every file row into a cabinet of its own on worker threads, while the caller takes the
+// results in row order and keeps its window alive. Taking the first row loads the cabinet library
+// on the calling thread before any worker starts. A packing thread looks at the cancel flag after
+// every data block, so that a cancelled or abandoned build does not wait for a large file.
 class TCabinetPacker {
 public:
-    // aCabinetFor names the cabinet file of a row.
+    // aCabinetFor names the cabinet file of a row; aCancelled stops the packing when it turns true.
     TCabinetPacker(const std::vector<TFileEntry>& aFiles, int aCompression,
-                   std::function<std::string(size_t)> aCabinetFor);
+                   std::function<std::string(size_t)> aCabinetFor, const std::atomic<bool>& aCancelled);
     ~TCabinetPacker();
     TCabinetPacker(const TCabinetPacker&) = delete;
     TCabinetPacker& operator=(const TCabinetPacker&) = delete;
 
-    // Waits until row anIndex is packed, calling aWhileWaiting now and then; returns the cabinet's
-    // size or raises the error that packing it met. Row 0 comes first; when the cabinet library
-    // cannot be loaded it raises that error and starts no worker.
-    uint64_t Take(size_t anIndex, const std::function<void()>& aWhileWaiting);
-    // Stops the workers after the cabinets they are on.
+    // Waits until row anIndex is packed, calling aWhileWaiting at least every 50 ms with the bytes
+    // of the row packed so far; returns the cabinet's size, nothing once the cancel flag is set, or
+    // raises the error that packing the row met. Row 0 comes first; when the cabinet library cannot
+    // be loaded it raises that error and starts no worker.
+    std::optional<uint64_t> Take(size_t anIndex, const std::function<void(uint64_t aPacked)>& aWhileWaiting);
+    // Abandons the cabinets being packed and waits for the workers, one data block at most.
     void Stop();
 
 private:
@@ -40,16 +43,21 @@ private:
         std::exception_ptr Error;
     };
 
+    void Start();
     void Pack(size_t anIndex);
+    uint64_t PackOne(size_t anIndex);
     void Work();
+    bool Abandoned() const { return fCancelled || fStopping; }
 
     const std::vector<TFileEntry>& fFiles;
     int fCompression;
     std::function<std::string(size_t)> fCabinetFor;
+    const std::atomic<bool>& fCancelled;
     std::vector<TResult> fResults;
+    std::vector<std::atomic<uint64_t>> fPacked;
     std::mutex fMutex;
     std::condition_variable fDone;
-    std::atomic<size_t> fNext{1};
+    std::atomic<size_t> fNext{0};
     std::atomic<bool> fStopping{false};
     std::vector<std::thread> fWorkers;
 };

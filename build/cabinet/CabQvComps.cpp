@@ -192,8 +192,15 @@ void TQvCabWriter::AddFile(const std::string& SourceFile, const std::string& Nam
     std::string source = SourceFile;
     fPendingError = nullptr;
     fStoredName = stored;
-    CheckResult(kf::FCIAddFile(fContext, source.data(), stored.data(), Execute ? TRUE : FALSE,
-                               CabGetNextCabinet, CabStatus, CabGetOpenInfo, fCompressionCode));
+    try {
+        CheckResult(kf::FCIAddFile(fContext, source.data(), stored.data(), Execute ? TRUE : FALSE,
+                                   CabGetNextCabinet, CabStatus, CabGetOpenInfo, fCompressionCode));
+    } catch (const EQvCabinet& error) {
+        // The library's text does not say which file it could not open or read.
+        if (error.ErrorCode == FCIERR_OPEN_SRC || error.ErrorCode == FCIERR_READ_SRC)
+            throw EQvCabinet(error, SourceFile);
+        throw;
+    }
     ++fCabinetFileCount;
     ++fFolderFileCount;
 }

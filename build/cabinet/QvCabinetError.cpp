@@ -34,4 +34,8 @@ EQvCabinet::EQvCabinet(const ERF& anErf, bool anIsFCI)
     : Exception(Message(anErf, anIsFCI)), ErrorCode(static_cast<int>(anErf.erfOper)),
       ErrorType(static_cast<int>(anErf.erfType)), HasErrorInfo(anErf.fError != 0), IsFCI(anIsFCI) {}
 
+EQvCabinet::EQvCabinet(const EQvCabinet& anError, const std::string& aPath)
+    : Exception(std::string(anError.what()) + "\r\n" + aPath), ErrorCode(anError.ErrorCode),
+      ErrorType(anError.ErrorType), HasErrorInfo(anError.HasErrorInfo), IsFCI(anError.IsFCI) {}
+
 } // namespace kf

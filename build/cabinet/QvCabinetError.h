@@ -9,6 +9,8 @@ namespace kf {
 class EQvCabinet : public Exception {
 public:
     EQvCabinet(const ERF& anErf, bool anIsFCI);
+    // The same failure, with the path of the file it concerns on a line of its own.
+    EQvCabinet(const EQvCabinet& anError, const std::string& aPath);
 
     int ErrorCode;     // FCI or FDI error number (erfOper)
     int ErrorType;     // operating-system error value (erfType)

@@ -8,6 +8,7 @@
 #include "../project/TestSupport.h"
 #include "CabinetReader.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -71,13 +72,14 @@ protected:
     bool NoBuildFolderLeft() const { return std::filesystem::is_empty(temp.Path("tmp")); }
 };
 
+// The bar for small files: the share of rows packed, then of rows appended, then 0 again.
 std::vector<int> ExpectedProgress(int n) {
     std::vector<int> values;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i <= n; ++i)
         values.push_back(static_cast<int>(std::nearbyint(50.0 * i / n)));
     for (int i = 0; i < n; ++i)
         values.push_back(50 + static_cast<int>(std::nearbyint(50.0 * (i + 1) / n)));
-    values.push_back(100);
+    values.erase(std::unique(values.begin(), values.end()), values.end());
     values.push_back(0);
     return values;
 }
@@ -174,11 +176,41 @@ TEST_F(BuildDriverTest, ASetupHoldsTheRuntimeTheFileCabinetsTheMainCabinetAndThe
 TEST_F(BuildDriverTest, ProgressForOneAndTwoFiles) {
     AddFile("src/a", "a", "%Install Path%\\a");
     ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
-    EXPECT_EQ(host.Progress, (std::vector<int>{0, 100, 100, 0}));
+    EXPECT_EQ(host.Progress, (std::vector<int>{0, 50, 100, 0}));
     AddFile("src/b", "b", "%Install Path%\\b");
     host.Progress.clear();
     ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
-    EXPECT_EQ(host.Progress, (std::vector<int>{0, 25, 75, 100, 100, 0}));
+    EXPECT_EQ(host.Progress, (std::vector<int>{0, 25, 50, 75, 100, 0}));
+}
+
+TEST_F(BuildDriverTest, TheBarMovesWhileALargeFileIsPackedAndNeverGoesBack) {
+    project.Compression = 2;
+    AddFile("src/large.bin", test::NoiseBytes(4 << 20), "%Install Path%\\large.bin");
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    ASSERT_GE(host.Progress.size(), 4u);
+    EXPECT_EQ(host.Progress.front(), 0);
+    EXPECT_TRUE(std::is_sorted(host.Progress.begin(), host.Progress.end() - 1))
+        << ::testing::PrintToString(host.Progress);
+    EXPECT_EQ(host.Progress.end()[-2], 100);
+    EXPECT_EQ(host.Progress.back(), 0);
+    EXPECT_TRUE(std::any_of(host.Progress.begin(), host.Progress.end(),
+                            [](int aValue) { return aValue > 0 && aValue < 50; }))
+        << "nothing shown while the file was packed: " << ::testing::PrintToString(host.Progress);
+    EXPECT_NE(std::find(host.Progress.begin(), host.Progress.end(), 50), host.Progress.end());
+}
+
+TEST_F(BuildDriverTest, ACancelWhileALargeFileIsPackedStopsItThere) {
+    project.Compression = 2;
+    AddFile("src/large.bin", test::NoiseBytes(4 << 20), "%Install Path%\\large.bin");
+    TBuildDriver driver(project, host, prompter, programFolder);
+    host.OnPump = [&] {
+        if (!host.Progress.empty() && host.Progress.back() > 0)
+            driver.RequestCancel();
+    };
+    EXPECT_EQ(driver.Run(), TBuildOutcome::Cancelled);
+    EXPECT_LT(host.Progress.back(), 50) << "the file was packed to its end";
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
+    EXPECT_TRUE(NoBuildFolderLeft());
 }
 
 TEST_F(BuildDriverTest, StoredFilesComeOutWholeToo) {
@@ -198,7 +230,12 @@ TEST_F(BuildDriverTest, AMissingLogoFailsInTheMainCabinetAndLeavesTheSetupFileAl
     temp.WriteFile("out/Setup.exe", "an older setup");
     AddFile("src/a", "a", "%Install Path%\\a");
     project.LogoBitmap = temp.Path("art/none.bmp");
-    EXPECT_THROW(Build(), EQvCabinet);
+    try {
+        Build();
+        FAIL() << "a missing logo was packed";
+    } catch (const EQvCabinet& error) {
+        EXPECT_TRUE(std::string(error.what()).ends_with("\r\n" + project.LogoBitmap)) << error.what();
+    }
     EXPECT_EQ(ReadFile(temp.Path("out/Setup.exe")), "an older setup");
     EXPECT_TRUE(NoBuildFolderLeft());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("out")),

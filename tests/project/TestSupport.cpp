@@ -37,4 +37,16 @@ std::string WindowsPath(const std::string& aHostPath) {
     return path;
 }
 
+std::string NoiseBytes(size_t aSize, uint32_t aSeed) {
+    std::string bytes(aSize, '\0');
+    uint32_t state = aSeed | 1;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
 } // namespace kf::test

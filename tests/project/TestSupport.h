@@ -2,6 +2,7 @@
 
 #include "project/Prompter.h"
 
+#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <optional>
@@ -55,6 +56,8 @@ private:
 };
 
 std::string ReadFile(const std::string& aPath);
+// Bytes that no compressor shrinks, the same for the same seed, so that packing them takes a while.
+std::string NoiseBytes(size_t aSize, uint32_t aSeed = 1);
 // A host path as Wine sees it on its Z: drive.
 std::string WindowsPath(const std::string& aHostPath);
 

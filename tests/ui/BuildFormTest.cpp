@@ -146,5 +146,55 @@ TEST_F(BuildFormTest, CancelAnsweredYesStopsAtTheNextCheck) {
     EXPECT_LT(bar->value(), 50);
 }
 
+// Notes where the bar stood when the build asked about stopping.
+class TBarWatchingPrompter : public TScriptedPrompter {
+public:
+    QProgressBar* Bar = nullptr;
+    std::vector<int> BarAtQuestion;
+
+    TMsgResult ShowMessage(const TMessageBox& aBox) override {
+        if (aBox.Buttons == TMsgButtons::YesNo)
+            BarAtQuestion.push_back(Bar->value());
+        return TScriptedPrompter::ShowMessage(aBox);
+    }
+};
+
+// With one file the bar stands strictly between 0 and 50 only while that file is being packed.
+void ClickCancelWhilePacking(TForm5& aForm, QProgressBar* aBar) {
+    QObject::connect(aBar, &QProgressBar::valueChanged, &aForm, [&aForm](int aValue) {
+        if (aValue > 0 && aValue < 25)
+            QTimer::singleShot(0, &aForm, [&aForm] {
+                if (aForm.property("clicked").isNull()) {
+                    aForm.setProperty("clicked", true);
+                    aForm.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+                }
+            });
+    });
+}
+
+TEST_F(BuildFormTest, TheWindowAnswersCancelWhileALargeFileIsPacked) {
+    fProject.Compression = 2;
+    AddFile("large.bin", NoiseBytes(8 << 20));
+    for (const TMsgResult answer : {TMsgResult::No, TMsgResult::Yes}) {
+        TBarWatchingPrompter prompter;
+        TForm5 form(fProject, prompter, ProgramFolder());
+        auto* bar = form.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"));
+        prompter.Bar = bar;
+        prompter.Answers = {answer};
+        ClickCancelWhilePacking(form, bar);
+        form.exec();
+        ASSERT_EQ(prompter.BarAtQuestion.size(), 1u) << "the click was not answered";
+        EXPECT_LT(prompter.BarAtQuestion[0], 50) << "the question came after the file was packed";
+        if (answer == TMsgResult::No) {
+            EXPECT_TRUE(std::filesystem::exists(fFolder.Path("Setup.exe")));
+            EXPECT_EQ(prompter.Shown.back().Icon, TMsgIcon::Information);
+            std::filesystem::remove(fFolder.Path("Setup.exe"));
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(fFolder.Path("Setup.exe")));
+            EXPECT_LT(bar->value(), 50) << "the packing went on to the end of the file";
+        }
+    }
+}
+
 } // namespace
 } // namespace kf::test

@@ -243,6 +243,11 @@ TEST_F(CabWriterTest, AMissingSourceFileNamesTheSystemError) {
     } catch (const EQvCabinet& error) {
         EXPECT_EQ(error.ErrorCode, FCIERR_OPEN_SRC);
         EXPECT_EQ(error.ErrorType, ENOENT);
+        EXPECT_TRUE(std::string(error.what())
+                        .starts_with("Failure opening file to be stored in cabinet [0x0001].\r\n"))
+            << error.what();
+        EXPECT_TRUE(std::string(error.what()).ends_with("[0x0002].\r\n" + temp.Path("no-such-file")))
+            << error.what();
         EXPECT_EQ(writer.CabinetFileCount(), 0u);
     }
     writer.Close(false);

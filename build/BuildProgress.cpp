@@ -1,0 +1,34 @@
+#include "build/BuildProgress.h"
+
+#include <algorithm>
+
+namespace kf {
+
+int RoundedPercent(uint64_t aNumerator, uint64_t aDenominator) {
+    uint64_t quotient = aNumerator / aDenominator;
+    const uint64_t twiceRemainder = 2 * (aNumerator % aDenominator);
+    if (twiceRemainder > aDenominator || (twiceRemainder == aDenominator && quotient % 2 == 1))
+        ++quotient;
+    return static_cast<int>(quotient);
+}
+
+void TBuildProgress::Advance(int aPercent) {
+    if (aPercent <= fShown)
+        return;
+    fShown = aPercent;
+    fHost.ShowProgress(aPercent);
+}
+
+void TBuildProgress::AdvanceWithin(int aBase, size_t anIndex, size_t aCount, uint64_t aDone,
+                                   uint64_t aTotal) {
+    const uint64_t total = std::max<uint64_t>(aTotal, 1);
+    const uint64_t done = aTotal == 0 ? 0 : std::min(aDone, aTotal);
+    Advance(aBase + RoundedPercent(50 * (anIndex * total + done), aCount * total));
+}
+
+void TBuildProgress::Reset() {
+    fShown = 0;
+    fHost.ShowProgress(0);
+}
+
+} // namespace kf
