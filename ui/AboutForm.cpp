@@ -24,7 +24,7 @@ QLabel* AddLabel(QWidget* aParent, const char* aName, const QString& aText, int 
 
 } // namespace
 
-TForm3::TForm3(QWidget* aParent) : QDialog(aParent) {
+TForm3::TForm3(Prompter& aPrompter, QWidget* aParent) : QDialog(aParent), fPrompter(aPrompter) {
     setObjectName(QStringLiteral("TForm3"));
     setWindowTitle(QStringLiteral("About Kelpforge"));
     setFixedSize(320, 311);
@@ -105,11 +105,11 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::Label4Click() {
-    OpenHomePage();
+    OpenHomePage(fPrompter);
 }
 
 void TForm3::Label7Click() {
-    OpenWithDesktop(FeedbackUrl());
+    OpenWithDesktop(FeedbackUrl(), fPrompter);
 }
 
 } // namespace kf

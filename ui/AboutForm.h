@@ -1,5 +1,7 @@
 #pragma once
 
+#include "project/Prompter.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -11,7 +13,7 @@ class TForm3 : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm3(QWidget* aParent = nullptr);
+    explicit TForm3(Prompter& aPrompter, QWidget* aParent = nullptr);
 
     void Button1Click();
     void Label4Click();
@@ -24,6 +26,7 @@ private:
     QLabel* AddLink(const char* aName, const QString& aText, int aTop);
     static void SetUnderlined(QLabel* aLabel, bool anUnderlined);
 
+    Prompter& fPrompter;
     QLabel* fLabel4 = nullptr;
     QLabel* fLabel7 = nullptr;
 };

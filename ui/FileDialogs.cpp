@@ -1,5 +1,7 @@
 #include "ui/FileDialogs.h"
 
+#include "ui/PicturePreviewDialog.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QStringList>
@@ -37,6 +39,16 @@ std::optional<std::string> ChooseFileToOpen(QWidget* anOwner, const std::string&
                                             const std::string& aFilter) {
     return Chosen(QFileDialog::getOpenFileName(anOwner, QString(), QString::fromStdString(aStartFolder),
                                                QtFileFilter(aFilter)));
+}
+
+std::optional<std::string> ChoosePictureToOpen(QWidget* anOwner, const std::string& aStartFolder,
+                                               const std::string& aFilter) {
+    TPicturePreviewDialog dialog(anOwner);
+    dialog.setDirectory(QString::fromStdString(aStartFolder));
+    dialog.setNameFilter(QtFileFilter(aFilter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return Chosen(dialog.selectedFiles().constFirst());
 }
 
 std::optional<std::string> ChooseFileToSave(QWidget* anOwner, const std::string& aStartFolder,

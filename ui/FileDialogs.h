@@ -16,6 +16,9 @@ QString QtFileFilter(const std::string& aFilter);
 // not ask before an existing file is chosen. Empty when cancelled.
 std::optional<std::string> ChooseFileToOpen(QWidget* anOwner, const std::string& aStartFolder,
                                             const std::string& aFilter);
+// The open dialog for a picture, which previews the file under the cursor.
+std::optional<std::string> ChoosePictureToOpen(QWidget* anOwner, const std::string& aStartFolder,
+                                               const std::string& aFilter);
 std::optional<std::string> ChooseFileToSave(QWidget* anOwner, const std::string& aStartFolder,
                                             const std::string& aName, const std::string& aFilter);
 

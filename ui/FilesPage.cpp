@@ -56,9 +56,9 @@ TFilesPage::TFilesPage(TProject& aProject, Prompter& aPrompter, TForm4& aForm4, 
     auto* layout = new QVBoxLayout(this);
     CreateButtons();
     fListView1 = CreateListView(this, "ListView1",
-                                {{"Source path", 150},
+                                {{"Source path", 150, true},
                                  {"Size", 55},
-                                 {"Install to", 100},
+                                 {"Install to", 100, true},
                                  {"If Exists", 60},
                                  {"Uninstall", 55},
                                  {"Register", 55}},

@@ -30,7 +30,7 @@ TGeneralPage::TGeneralPage(TProject& aProject, QWidget* aParent) : QWidget(aPare
         return ChooseFileToSave(window(), aStart.Folder, aStart.Name, kSetupFileFilter);
     };
     ChooseBitmap = [this](const std::string& aFilter) {
-        return ChooseFileToOpen(window(), fProject.ProgramFolder(), aFilter);
+        return ChoosePictureToOpen(window(), fProject.ProgramFolder(), aFilter);
     };
 
     auto* layout = new QVBoxLayout(this);

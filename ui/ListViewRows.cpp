@@ -1,16 +1,19 @@
 #include "ui/ListViewRows.h"
 
+#include "ui/ColumnSizer.h"
+
 #include <QComboBox>
 #include <QHeaderView>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace kf {
 
-QTreeWidget* CreateListView(QWidget* aParent, const char* aName,
-                            const std::vector<std::pair<const char*, int>>& aColumns, bool aMultiSelect) {
+QTreeWidget* CreateListView(QWidget* aParent, const char* aName, const std::vector<TListColumn>& aColumns,
+                            bool aMultiSelect) {
     auto* view = new QTreeWidget(aParent);
     view->setObjectName(QLatin1String(aName));
     view->setRootIsDecorated(false);
@@ -22,13 +25,19 @@ QTreeWidget* CreateListView(QWidget* aParent, const char* aName,
                                         : QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setColumnCount(static_cast<int>(aColumns.size()));
+    // A path cut short keeps its end, the file or key name, in view.
+    view->setTextElideMode(Qt::ElideLeft);
     QStringList captions;
-    for (const auto& column : aColumns)
-        captions << QLatin1String(column.first);
+    std::vector<bool> stretches;
+    for (const TListColumn& column : aColumns) {
+        captions << QLatin1String(column.Caption);
+        stretches.push_back(column.Stretches);
+    }
     view->setHeaderLabels(captions);
     for (size_t i = 0; i < aColumns.size(); ++i)
-        view->setColumnWidth(static_cast<int>(i), aColumns[i].second);
+        view->setColumnWidth(static_cast<int>(i), aColumns[i].Width);
     view->header()->setStretchLastSection(false);
+    new TColumnSizer(view, std::move(stretches));
     return view;
 }
 

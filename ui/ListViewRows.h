@@ -3,7 +3,6 @@
 #include <QStringList>
 
 #include <string>
-#include <utility>
 #include <vector>
 
 class QComboBox;
@@ -12,9 +11,17 @@ class QWidget;
 
 namespace kf {
 
-// A read-only report table: whole-row selection, never sorted, columns of fixed initial width.
-QTreeWidget* CreateListView(QWidget* aParent, const char* aName,
-                            const std::vector<std::pair<const char*, int>>& aColumns, bool aMultiSelect);
+// A column of a report table: its caption, its initial width and whether it takes a share of the
+// table's spare width (the path columns do).
+struct TListColumn {
+    const char* Caption;
+    int Width;
+    bool Stretches = false;
+};
+
+// A read-only report table: whole-row selection, never sorted, columns fitted to its width.
+QTreeWidget* CreateListView(QWidget* aParent, const char* aName, const std::vector<TListColumn>& aColumns,
+                            bool aMultiSelect);
 // Shows the rows; a table whose row count changes loses its selection, as removed rows did.
 void ShowRows(QTreeWidget* aView, const std::vector<QStringList>& aRows);
 // Row positions of the selection in list order.

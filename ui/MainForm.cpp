@@ -4,6 +4,7 @@
 #include "ui/AboutForm.h"
 #include "ui/AddFilesForm.h"
 #include "ui/BuildForm.h"
+#include "ui/DialogPlacement.h"
 #include "ui/EditItemForm.h"
 #include "ui/ErrorReport.h"
 #include "ui/FilesPage.h"
@@ -18,10 +19,13 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <initializer_list>
 
 namespace kf {
 
@@ -42,10 +46,12 @@ TForm1::TForm1(Prompter& aPrompter, QWidget* aParent)
     CreateToolBar();
     CreateStatusBar();
     CreatePageArea();
-    fForm3 = new TForm3(this);
+    fForm3 = new TForm3(fPrompter, this);
     fForm4 = new TForm4(fProject, fPrompter, this);
     fForm5 = new TForm5(fProject, fPrompter, fProject.ProgramFolder(), this);
     fForm7 = new TForm7(this);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{fForm3, fForm4, fForm5, fForm7})
+        CentreAtEachShowing(*dialog);
     CreateEditorPages();
     UpdateTitle();
     SelectPage(1);
@@ -82,7 +88,12 @@ void TForm1::PlacePage(int aNumber, QWidget* aPage, int aTab) {
     QWidget* tab = fPageControls[static_cast<size_t>(aNumber - 1)]->widget(aTab);
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(aPage);
+    // A window smaller than a page scrolls the page rather than squeezing its controls together.
+    auto* scroller = new QScrollArea(tab);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->setWidgetResizable(true);
+    scroller->setWidget(aPage);
+    layout->addWidget(scroller);
 }
 
 void TForm1::ShowPages() {
@@ -163,6 +174,7 @@ void TForm1::SaveAs1Click() {
 
 void TForm1::Signing1Click() {
     TSigningForm form(SettingsFilePath(), this);
+    CentreAtEachShowing(form);
     Guarded([&form] { form.exec(); });
 }
 
@@ -172,7 +184,7 @@ void TForm1::ToolButton4Click() {
 
 void TForm1::ToolButton5Click() {
     fForm5->exec();
-    OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(fProject.SetupFile)));
+    OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(fProject.SetupFile)), fPrompter);
 }
 
 void TForm1::N7Click() {
@@ -180,15 +192,15 @@ void TForm1::N7Click() {
 }
 
 void TForm1::N5Click() {
-    OpenWithDesktop(HelpFileUrl(fProject.ProgramFolder()));
+    OpenWithDesktop(HelpFileUrl(fProject.ProgramFolder()), fPrompter);
 }
 
 void TForm1::WebSite1Click() {
-    OpenHomePage();
+    OpenHomePage(fPrompter);
 }
 
 void TForm1::Feedback1Click() {
-    OpenWithDesktop(FeedbackUrl());
+    OpenWithDesktop(FeedbackUrl(), fPrompter);
 }
 
 void TForm1::N4Click() {
@@ -208,8 +220,9 @@ void TForm1::FormShow() {
     if (settings.Maximized) {
         setWindowState(windowState() | Qt::WindowMaximized);
     } else {
-        resize(settings.Width, settings.Height);
-        move(settings.Left, settings.Top);
+        // By the client area: the window manager has not framed the window yet, so a frame
+        // position would be taken as the client's and the window would creep at each start.
+        setGeometry(settings.Left, settings.Top, settings.Width, settings.Height);
     }
     const int treeWidth = settings.TreeView == 0 ? kCollapsedTreeShownWidth : settings.TreeView;
     const QList<int> sizes = fSplitter1->sizes();
@@ -227,10 +240,12 @@ void TForm1::FormClose() {
     settings.SignCommand = ReadWindowSettings(SettingsFilePath()).SignCommand;
     settings.Maximized = isMaximized();
     if (!settings.Maximized) {
-        settings.Width = width();
-        settings.Height = height();
-        settings.Left = x();
-        settings.Top = y();
+        // The same client area that showing the window applies.
+        const QRect area = geometry();
+        settings.Width = area.width();
+        settings.Height = area.height();
+        settings.Left = area.x();
+        settings.Top = area.y();
     }
     settings.TreeView = fSplitter1->sizes()[0];
     WriteWindowSettings(SettingsFilePath(), settings);

@@ -1,6 +1,8 @@
 // The main window's menu, toolbar, status bar, tree and page groups.
 #include "ui/MainForm.h"
 
+#include "ui/PageIcons.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -155,9 +157,9 @@ void TForm1::CreateTree(QSplitter* aSplitter) {
     fTreeView1->setFont(font);
     auto* root = new QTreeWidgetItem(fTreeView1, {QStringLiteral("Project")});
     root->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
-    for (const TPageTabs& page : kPages) {
-        auto* node = new QTreeWidgetItem(root, {QLatin1String(page.Node)});
-        node->setIcon(0, style()->standardIcon(QStyle::SP_FileIcon));
+    for (size_t i = 0; i < kPages.size(); ++i) {
+        auto* node = new QTreeWidgetItem(root, {QLatin1String(kPages[i].Node)});
+        node->setIcon(0, PageIcon(static_cast<int>(i) + 1));
     }
     fTreeView1->expandAll();
     connect(fTreeView1, &QTreeWidget::clicked, this, &TForm1::TreeView1Click);

@@ -43,10 +43,14 @@ TRegistryPage::TRegistryPage(TProject& aProject, Prompter& aPrompter, QWidget* a
             &TRegistryPage::Button16Click);
     buttons->addStretch();
     layout->addLayout(buttons);
-    fListView3 = CreateListView(
-        this, "ListView3",
-        {{"Section", 55}, {"Key", 100}, {"Name value", 75}, {"Type", 55}, {"Value", 100}, {"Uninstall", 55}},
-        false);
+    fListView3 = CreateListView(this, "ListView3",
+                                {{"Section", 55},
+                                 {"Key", 100, true},
+                                 {"Name value", 75},
+                                 {"Type", 55},
+                                 {"Value", 100, true},
+                                 {"Uninstall", 55}},
+                                false);
     layout->addWidget(fListView3, 1);
     ShowModel();
 }

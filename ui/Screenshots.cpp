@@ -1,7 +1,9 @@
-// Renders every window and page to PNG files, so the program can be looked at without a display.
+// Renders every window and page to PNG files, so the program can be looked at without a display:
+// the pages at the default size and at the minimum size, the Files page also at a wide size.
 // Usage: KELPFORGE_SCREENSHOTS=folder QT_QPA_PLATFORM=offscreen kelpforge-screenshots
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
+#include "ui/FilesPage.h"
 #include "ui/MainForm.h"
 #include "ui/QtPrompter.h"
 #include "ui/TextPage.h"
@@ -10,9 +12,11 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -54,6 +58,56 @@ bool LoadSampleLicence(kf::TForm1& aForm, const QTemporaryDir& aFolder) {
     return true;
 }
 
+// Files an author's release folder typically has, with long paths for the table's columns.
+constexpr std::array<const char*, 5> kSampleFiles{
+    "KelpNotes.exe",
+    "KelpNotesUpdater.exe",
+    "translations/kelpnotes_pt_BR.qm",
+    "plugins/imageformats/qjpeg.dll",
+    "plugins/platforms/windows/qwindows.dll",
+};
+
+// Adds a sample release folder through the Files page as the author would.
+bool AddSampleFiles(kf::TForm1& aForm, const QTemporaryDir& aFolder) {
+    const QDir release(aFolder.filePath(QStringLiteral("Kelp Notes 1.0 Release Candidate/build/release")));
+    for (const char* name : kSampleFiles) {
+        const QString path = release.filePath(QLatin1String(name));
+        QFile file(path);
+        if (!QDir().mkpath(QFileInfo(path).path()) || !file.open(QIODevice::WriteOnly) ||
+            file.write("sample") != 6) {
+            std::fprintf(stderr, "Unable to write to %s\n", qPrintable(path));
+            return false;
+        }
+    }
+    auto* page = aForm.findChild<kf::TFilesPage*>(QStringLiteral("FilesPage"));
+    page->ChooseFolder = [folder = release.path().toStdString()] {
+        return std::optional<std::string>(folder);
+    };
+    page->Button7Click();
+    return true;
+}
+
+// The Files page at a size other than the default.
+bool SaveFilesPage(kf::TForm1& aForm, const QDir& aFolder, const QSize& aSize, const QString& aName) {
+    aForm.resize(aSize);
+    aForm.SelectPage(3);
+    QApplication::processEvents();
+    return Save(&aForm, aFolder, aName);
+}
+
+// Every page at the window's minimum size, where the pages scroll rather than overlap.
+bool SaveMinimumSizePages(kf::TForm1& aForm, const QDir& aFolder) {
+    aForm.resize(aForm.minimumSize());
+    QApplication::processEvents();
+    bool saved = true;
+    for (int page = 1; page <= 6; ++page) {
+        aForm.SelectPage(page);
+        QApplication::processEvents();
+        saved &= Save(&aForm, aFolder, QStringLiteral("TForm1-page%1-minimum").arg(page));
+    }
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -74,7 +128,7 @@ int main(int argc, char* argv[]) {
     kf::TForm1 form(prompter);
     prompter.SetOwner(&form);
     form.show();
-    bool saved = LoadSampleLicence(form, settings);
+    bool saved = LoadSampleLicence(form, settings) && AddSampleFiles(form, settings);
     for (int page = 1; page <= 6; ++page) {
         form.SelectPage(page);
         QApplication::processEvents();
@@ -84,6 +138,8 @@ int main(int argc, char* argv[]) {
     form.findChild<QTabWidget*>(QStringLiteral("PageControl2"))->setCurrentIndex(1);
     QApplication::processEvents();
     saved &= Save(&form, target, QStringLiteral("TForm1-page2-readme"));
+    saved &= SaveFilesPage(form, target, QSize(1300, 800), QStringLiteral("TForm1-page3-wide"));
+    saved &= SaveMinimumSizePages(form, target);
     for (const char* name : {"TForm3", "TForm4", "TForm5", "TForm7"})
         saved &= Save(form.findChild<QWidget*>(QLatin1String(name)), target, QLatin1String(name));
     return saved ? 0 : 1;

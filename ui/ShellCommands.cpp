@@ -1,7 +1,12 @@
 #include "ui/ShellCommands.h"
 
+#include "project/ProjectDocument.h"
+
 #include <QDesktopServices>
+#include <QFileInfo>
 #include <QStandardPaths>
+
+#include <utility>
 
 namespace kf {
 
@@ -9,6 +14,15 @@ namespace {
 
 const QString kWebSite = QStringLiteral("https://kelpforge.org");
 const QString kSupportAddress = QStringLiteral("support@kelpforge.org");
+
+TDesktopOpener& Opener() {
+    static TDesktopOpener opener;
+    return opener;
+}
+
+bool AskDesktop(const QUrl& anUrl) {
+    return Opener() ? Opener()(anUrl) : QDesktopServices::openUrl(anUrl);
+}
 
 } // namespace
 
@@ -34,12 +48,38 @@ QUrl HelpFileUrl(const std::string& aProgramFolder) {
     return QUrl::fromLocalFile(QString::fromStdString(aProgramFolder) + QStringLiteral("Kelpforge.html"));
 }
 
-void OpenWithDesktop(const QUrl& anUrl) {
-    QDesktopServices::openUrl(anUrl);
+void SetDesktopOpener(TDesktopOpener anOpener) {
+    Opener() = std::move(anOpener);
 }
 
-void OpenHomePage() {
-    OpenWithDesktop(HomePageUrl(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)));
+std::string CannotOpenText(const QUrl& anUrl) {
+    if (anUrl.isLocalFile()) {
+        const QString path = anUrl.toLocalFile();
+        const QString reason = QFileInfo::exists(path)
+                                   ? QStringLiteral("No program on this desktop opens this file.")
+                                   : QStringLiteral("There is no file at this path.");
+        return QStringLiteral("Cannot open \"%1\".\r%2").arg(path, reason).toStdString();
+    }
+    if (anUrl.scheme() == QLatin1String("mailto"))
+        return QStringLiteral("Cannot write to %1.\rNo mail program is set up on this desktop.")
+            .arg(anUrl.path())
+            .toStdString();
+    return QStringLiteral("Cannot open %1.\rNo program on this desktop opens this address.")
+        .arg(anUrl.toDisplayString())
+        .toStdString();
+}
+
+void OpenWithDesktop(const QUrl& anUrl, Prompter& aPrompter) {
+    const bool missing = anUrl.isLocalFile() && !QFileInfo::exists(anUrl.toLocalFile());
+    if (!missing && AskDesktop(anUrl))
+        return;
+    aPrompter.ShowMessage(
+        TMessageBox{kApplicationTitle, CannotOpenText(anUrl), TMsgIcon::Error, TMsgButtons::Ok, 0});
+}
+
+void OpenHomePage(Prompter& aPrompter) {
+    OpenWithDesktop(HomePageUrl(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)),
+                    aPrompter);
 }
 
 } // namespace kf

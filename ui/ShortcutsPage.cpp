@@ -32,7 +32,8 @@ TShortcutsPage::TShortcutsPage(TProject& aProject, Prompter& aPrompter, QWidget*
             &TShortcutsPage::Button13Click);
     buttons->addStretch();
     layout->addLayout(buttons);
-    fListView2 = CreateListView(this, "ListView2", {{"Shortcut", 200}, {"Link to file", 200}}, false);
+    fListView2 =
+        CreateListView(this, "ListView2", {{"Shortcut", 200, true}, {"Link to file", 200, true}}, false);
     layout->addWidget(fListView2, 1);
     ShowModel();
 }

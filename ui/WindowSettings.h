@@ -4,7 +4,8 @@
 
 namespace kf {
 
-// The main window's placement and tree width as the settings file keeps them.
+// The main window's placement and tree width as the settings file keeps them; the placement is the
+// client area's, without the frame.
 struct TWindowSettings {
     bool Maximized = false;
     int Width = 630;

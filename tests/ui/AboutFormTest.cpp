@@ -14,7 +14,7 @@ namespace {
 using AboutFormTest = UiFixture;
 
 TEST_F(AboutFormTest, LinksAreUnderlinedOnlyWhileTheMouseIsOverThem) {
-    TForm3 form;
+    TForm3 form(fPrompter);
     auto* link = form.findChild<QLabel*>(QStringLiteral("Label4"));
     EXPECT_FALSE(link->font().underline());
     QEvent enter(QEvent::Enter);

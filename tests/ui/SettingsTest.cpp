@@ -25,7 +25,7 @@ protected:
 TEST_F(SettingsTest, FirstStartUsesTheDefaultsAndClosingStoresThem) {
     TForm1& form = Start();
     EXPECT_EQ(form.size(), QSize(630, 480));
-    EXPECT_EQ(form.pos(), QPoint(225, 150));
+    EXPECT_EQ(form.geometry().topLeft(), QPoint(225, 150));
     EXPECT_EQ(TreeWidth(), 160);
     EXPECT_FALSE(std::filesystem::exists(SettingsFile()));
 
@@ -46,8 +46,30 @@ TEST_F(SettingsTest, StoredPlacementIsRestored) {
                                        "Left=40\r\nTop=junk\r\nTreeView=120\r\n");
     TForm1& form = Start();
     EXPECT_EQ(form.size(), QSize(700, 500));
-    EXPECT_EQ(form.pos(), QPoint(40, 150));
+    EXPECT_EQ(form.geometry().topLeft(), QPoint(40, 150));
     EXPECT_EQ(TreeWidth(), 120);
+}
+
+TEST_F(SettingsTest, TheClientAreaIsStoredAndRestartsDoNotMoveTheWindow) {
+    TForm1& first = Start();
+    ASSERT_NE(first.frameGeometry(), first.geometry());
+    EXPECT_EQ(first.geometry(), QRect(225, 150, 630, 480));
+    const QRect frame = first.frameGeometry();
+    Close();
+    TForm1& second = Start();
+    EXPECT_EQ(second.geometry(), QRect(225, 150, 630, 480));
+    EXPECT_EQ(second.frameGeometry(), frame);
+
+    second.setGeometry(60, 70, 700, 520);
+    QApplication::processEvents();
+    for (int start = 0; start < 3; ++start) {
+        Close();
+        const TIniProfile ini = Stored();
+        EXPECT_EQ(QRect(ini.ReadInteger("Settings", "Left", 0), ini.ReadInteger("Settings", "Top", 0),
+                        ini.ReadInteger("Settings", "Width", 0), ini.ReadInteger("Settings", "Height", 0)),
+                  QRect(60, 70, 700, 520));
+        EXPECT_EQ(Start().geometry(), QRect(60, 70, 700, 520)) << "start " << start;
+    }
 }
 
 TEST_F(SettingsTest, MaximizedCloseStoresOnlyTheFlagAndTheTree) {
