@@ -4,7 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-    cmake ninja-build g++ pkg-config clang-format
+    cmake ninja-build g++ pkg-config clang-format clang libclang-rt-14-dev
     qt6-base-dev libgl-dev
     zlib1g-dev libmspack-dev
     libgtest-dev googletest

@@ -21,6 +21,15 @@ namespace {
 
 constexpr int kWindows1252 = 1252;
 constexpr int kDefaultHalfPoints = 24;
+// Word's largest font size, 1638 points.
+constexpr int kMaxHalfPoints = 3276;
+
+// A size of nothing, or below it, is the default size; one beyond Word's largest is that.
+int HalfPoints(std::optional<int> aParameter) {
+    if (!aParameter || *aParameter <= 0)
+        return kDefaultHalfPoints;
+    return std::min(*aParameter, kMaxHalfPoints);
+}
 
 // Destinations whose text the editor does not show.
 const std::set<std::string_view> kSkippedDestinations{
@@ -302,7 +311,7 @@ private:
         else if (aWord == "f")
             format.Font = aParameter.value_or(fDefaultFont);
         else if (aWord == "fs")
-            format.HalfPoints = aParameter.value_or(kDefaultHalfPoints);
+            format.HalfPoints = HalfPoints(aParameter);
         else if (aWord == "cf")
             format.Color = aParameter.value_or(0);
         else if (aWord == "highlight" || aWord == "cb")

@@ -28,6 +28,13 @@ public:
         }
     }
 
+    // A font table entry ends at ";" and holds no control characters, so a name keeps neither.
+    static std::string FontTableName(const QString& aFamily) {
+        QString name = aFamily;
+        name.removeIf([](QChar aChar) { return aChar.unicode() < 0x20 || aChar == QLatin1Char(';'); });
+        return name.toStdString();
+    }
+
     QString Family(const QTextCharFormat& aFormat) const {
         const QStringList families = aFormat.fontFamilies().toStringList();
         if (!families.isEmpty() && !families.front().isEmpty())
@@ -51,7 +58,7 @@ public:
         std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
         for (size_t i = 0; i < fFonts.size(); ++i)
             rtf += "{\\f" + std::to_string(i) + "\\fnil\\fcharset0 " +
-                   EscapeRtfText(fFonts[i].toStdString()) + ";}";
+                   EscapeRtfText(FontTableName(fFonts[i])) + ";}";
         rtf += "}\r\n";
         if (!fColors.empty()) {
             rtf += "{\\colortbl ;";

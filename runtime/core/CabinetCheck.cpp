@@ -20,6 +20,18 @@ constexpr uint16_t kFlagNext = 0x2;
 constexpr uint16_t kFlagReserve = 0x4;
 constexpr uint16_t kMaxUnpackedBlock = 32768;
 constexpr uint16_t kNameIsUtf8 = 0x80;
+constexpr uint16_t kStored = 0;
+constexpr uint16_t kMsZip = 1;
+constexpr uint16_t kLzx = 3;
+
+// The compressions the readers take: stored, MSZIP, and LZX with a window of 2^15 to 2^21 bytes,
+// with no other bit set. A reader given anything else may shift by the window field unchecked.
+bool KnownCompression(uint16_t aField) {
+    if (aField == kStored || aField == kMsZip)
+        return true;
+    const uint16_t window = (aField >> 8) & 0x1F;
+    return (aField & 0xE0FF) == kLzx && window >= 15 && window <= 21;
+}
 
 uint32_t Checksum(std::string_view aBytes, uint32_t aSeed) {
     uint32_t sum = aSeed;
@@ -82,9 +94,15 @@ private:
         }
         for (uint16_t i = 0; i < folders; ++i, pos += kFolderSize + folderReserve) {
             const std::string entry = ReadAt(pos, kFolderSize);
+            if (!KnownCompression(static_cast<uint16_t>(LittleEndian(entry, 6, 2))))
+                Fail("holds a folder of a compression this installer does not know");
             fFolders.push_back(
                 TFolder{LittleEndian(entry, 0, 4), static_cast<uint16_t>(LittleEndian(entry, 4, 2))});
         }
+        // The member list follows the folders; a reader that walks on from them and one that
+        // seeks to the header's offset must find the same members.
+        if (fFilesOffset != pos)
+            Fail("does not list its members where its header says");
     }
 
     void WalkData(TFolder& aFolder) {

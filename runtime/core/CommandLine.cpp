@@ -61,6 +61,15 @@ std::string Quoted(const std::string& anArgument) {
     return anArgument.find_first_of(" \t") == std::string::npos ? anArgument : "\"" + anArgument + "\"";
 }
 
+// /D= takes the rest of the line as it stands; quotes keep what a bare folder would lose to the
+// reader: blanks at its end, and quotes around it.
+std::string FolderOption(const std::string& aFolder) {
+    const bool quoted = aFolder.size() >= 2 && aFolder.front() == '"' && aFolder.back() == '"';
+    if (!aFolder.empty() && (IsBlank(aFolder.back()) || quoted))
+        return "/D=\"" + aFolder + "\"";
+    return "/D=" + aFolder;
+}
+
 } // namespace
 
 std::string_view ArgumentsOf(std::string_view aCommandLine) {
@@ -105,18 +114,19 @@ std::string CommandLineText(const TCommandLine& anOptions) {
     const auto add = [&](const std::string& anArgument) {
         if (!text.empty())
             text += ' ';
-        text += Quoted(anArgument);
+        text += anArgument;
     };
     if (anOptions.Silent)
         add("/S");
     if (anOptions.LogFile)
-        add("/LOG=" + *anOptions.LogFile);
+        add(Quoted("/LOG=" + *anOptions.LogFile));
     if (anOptions.Elevated)
         add("/ELEVATED");
     if (anOptions.Original)
-        add("/ORIGINAL=" + std::to_string(anOptions.Original->Process) + ":" + anOptions.Original->Path);
+        add(Quoted("/ORIGINAL=" + std::to_string(anOptions.Original->Process) + ":" +
+                   anOptions.Original->Path));
     if (anOptions.InstallFolder)
-        add("/D=" + *anOptions.InstallFolder);
+        add(FolderOption(*anOptions.InstallFolder));
     return text;
 }
 

@@ -72,7 +72,31 @@ TEST_F(CabinetCheckTest, RefusesCutAndMalformedCabinets) {
     longMember[36 + 8 + 1] = static_cast<char>(0xFF);
     longMember[36 + 8 + 2] = static_cast<char>(0xFF);
     EXPECT_NE(Error(longMember).find("outside its data"), std::string::npos);
+    for (const char offset : {0x0C, 0x2B, 0x2D}) { // the member list stands at 0x2C, behind the one folder
+        std::string moved = cabinet;
+        moved[16] = offset;
+        EXPECT_NE(Error(moved).find("does not list its members where its header says"), std::string::npos)
+            << int{offset};
+    }
     EXPECT_NE(Error("").find("cabinet 1"), std::string::npos);
+}
+
+// The folder's compression field is read by the decoders without further checks.
+TEST_F(CabinetCheckTest, RefusesFoldersOfUnknownCompressionBeforeAnyDecoderSeesThem) {
+    const size_t field = 36 + 6; // the first folder record's compression
+    const auto withCompression = [&](uint16_t aField) {
+        std::string changed = cabinet;
+        changed[field] = static_cast<char>(aField & 0xFF);
+        changed[field + 1] = static_cast<char>(aField >> 8);
+        return changed;
+    };
+    for (const uint16_t sound : {0x0000, 0x0001, 0x0F03, 0x1503})
+        EXPECT_EQ(Error(withCompression(sound)).find("compression"), std::string::npos) << std::hex << sound;
+    for (const uint16_t unknown :
+         {0x0002, 0x0004, 0x000F, 0x0E03, 0x1603, 0x1F03, 0x1513, 0x3503, 0x8001, 0x0101})
+        EXPECT_NE(Error(withCompression(unknown)).find("a compression this installer does not know"),
+                  std::string::npos)
+            << std::hex << unknown;
 }
 
 TEST(CabinetChecksum, FoldsTrailingBytesWithTheFirstMostSignificant) {

@@ -75,5 +75,12 @@ TEST(CommandLine, WritesOptionsThatReadBackTheSame) {
     plain.InstallFolder = "D:\\Apps";
     plain.LogFile = "x.log";
     EXPECT_EQ(CommandLineText(plain), "/LOG=x.log /D=D:\\Apps");
+    // The folder option is read to the end of the line as it stands, except for blanks at its end
+    // and a pair of quotes around it, which quotes keep.
+    for (const std::string folder : {" C:\\lead", "C:\\trail ", "\"C:\\quoted\"", "\"", " \""}) {
+        TCommandLine odd;
+        odd.InstallFolder = folder;
+        EXPECT_EQ(ParseCommandLine(CommandLineText(odd)).InstallFolder, folder) << CommandLineText(odd);
+    }
     EXPECT_FALSE(ParseCommandLine(CommandLineText(plain)).Silent);
 }

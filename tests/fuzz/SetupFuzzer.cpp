@@ -1,0 +1,51 @@
+// The setup reader that the installer, inspect and extract share, with libmspack behind it as in
+// inspect and extract: whatever it accepts decodes to the lengths its cabinets state.
+#include "FuzzContract.h"
+
+#include "cli/EmbeddedCabinet.h"
+#include "project/Exception.h"
+#include "runtime/core/ByteWindow.h"
+#include "runtime/core/SetupContents.h"
+
+using namespace kf;
+using kf::fuzz::Require;
+
+namespace {
+
+// Decoding may still fail on data whose checksums hold; it must not give other lengths.
+void DecodeAll(TByteSource& aSetup, uint64_t anOffset, uint64_t aSize,
+               const std::vector<TCabinetMember>& aMembers) {
+    TByteWindow window(aSetup, anOffset, aSize);
+    try {
+        TEmbeddedCabinet cabinet(window, "a cabinet");
+        for (size_t i = 0; i < aMembers.size(); ++i)
+            Require(cabinet.Read(i).size() == aMembers[i].Length, "a member decodes to the length it states");
+    } catch (const Exception&) {
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize) {
+    TMemorySource setup(fuzz::BytesOf(aData, aSize));
+    TSetupContents contents;
+    try {
+        contents = ReadSetupContents(
+            setup, [](TByteSource& aMain) { return TEmbeddedCabinet(aMain, kMainCabinetName).Read(0); });
+    } catch (const Exception&) {
+        return 0;
+    }
+    const TSetupLayout& layout = contents.Layout;
+    Require(layout.CabinetSizes.size() == contents.Data.Files.size(), "a cabinet for each file row");
+    Require(contents.FileMembers.size() == contents.Data.Files.size(), "a member for each file row");
+    Require(layout.MainOffset + layout.MainSize + kTrailerSize <= aSize,
+            "the main cabinet lies inside the file");
+    for (size_t i = 0; i < layout.CabinetSizes.size(); ++i) {
+        Require(layout.CabinetOffsets[i] >= layout.StubSize, "file cabinets follow the runtime");
+        Require(layout.CabinetOffsets[i] + layout.CabinetSizes[i] <= layout.MainOffset,
+                "file cabinets stand in front of the main cabinet");
+        DecodeAll(setup, layout.CabinetOffsets[i], layout.CabinetSizes[i], {contents.FileMembers[i]});
+    }
+    DecodeAll(setup, layout.MainOffset, layout.MainSize, contents.MainMembers);
+    return 0;
+}
