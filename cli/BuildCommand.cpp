@@ -13,24 +13,24 @@
 
 namespace kf {
 
-int RunBuildCommand(const std::string& aProjectPath, const std::optional<std::string>& aSetupPath,
-                    const std::optional<std::string>& aSignCommand) {
+int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOptions) {
     if (!std::filesystem::is_regular_file(aProjectPath)) {
         std::cerr << "kelpforge-cli: cannot open the project " << aProjectPath << ": no such file\n";
         return 1;
     }
     TCliPrompter prompter(aProjectPath);
+    prompter.SetQuiet(anOptions.Quiet);
     TProject project(ProgramFolder(), DefaultSetupFile());
     TProjectDocument document(project, prompter);
     document.Open();
-    if (aSetupPath)
-        project.SetupFile = *aSetupPath;
+    if (anOptions.SetupPath)
+        project.SetupFile = *anOptions.SetupPath;
 
-    TTerminalBuildHost host;
+    TTerminalBuildHost host(anOptions.Quiet);
     TBuildDriver driver(project, host, prompter, ProgramFolder());
     host.Attach(driver);
-    if (aSignCommand)
-        driver.SetSignCommand(*aSignCommand);
+    if (anOptions.SignCommand)
+        driver.SetSignCommand(*anOptions.SignCommand);
     else if (const char* command = std::getenv(kSignEnvironment))
         driver.SetSignCommand(command);
     const TBuildOutcome outcome = driver.Run();

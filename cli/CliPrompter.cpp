@@ -16,10 +16,12 @@ std::string WithNewlines(std::string aText) {
 } // namespace
 
 TMsgResult TCliPrompter::ShowMessage(const TMessageBox& aBox) {
-    if (aBox.Icon == TMsgIcon::Information)
-        std::cout << WithNewlines(aBox.Text) << std::endl;
-    else
+    if (aBox.Icon == TMsgIcon::Information) {
+        if (!fQuiet)
+            std::cout << WithNewlines(aBox.Text) << std::endl;
+    } else {
         std::cerr << "kelpforge-cli: " << WithNewlines(aBox.Text) << std::endl;
+    }
     return aBox.Buttons == TMsgButtons::Ok ? TMsgResult::Ok : TMsgResult::No;
 }
 

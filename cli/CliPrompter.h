@@ -12,12 +12,15 @@ class TCliPrompter : public Prompter {
 public:
     explicit TCliPrompter(std::string aProjectPath) : fProjectPath(std::move(aProjectPath)) {}
 
+    // Quiet: reports are not shown; errors still are.
+    void SetQuiet(bool aQuiet) { fQuiet = aQuiet; }
     TMsgResult ShowMessage(const TMessageBox& aBox) override;
     std::optional<std::string> ChooseProjectToOpen() override { return fProjectPath; }
     std::optional<std::string> ChooseProjectToSave(const std::string&) override { return fProjectPath; }
 
 private:
     std::string fProjectPath;
+    bool fQuiet = false;
 };
 
 } // namespace kf

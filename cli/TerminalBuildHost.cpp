@@ -20,7 +20,7 @@ constexpr int kBarWidth = 30;
 
 } // namespace
 
-TTerminalBuildHost::TTerminalBuildHost() : fTerminal(::isatty(STDERR_FILENO) == 1) {
+TTerminalBuildHost::TTerminalBuildHost(bool aQuiet) : fTerminal(!aQuiet && ::isatty(STDERR_FILENO) == 1) {
     gInterrupted = 0;
     std::signal(SIGINT, OnInterrupt);
 }

@@ -10,7 +10,8 @@ class TBuildDriver;
 // cancel request that the build sees at its next check.
 class TTerminalBuildHost : public BuildHost {
 public:
-    TTerminalBuildHost();
+    // Quiet: no bar, even on a terminal.
+    explicit TTerminalBuildHost(bool aQuiet = false);
     ~TTerminalBuildHost() override;
     TTerminalBuildHost(const TTerminalBuildHost&) = delete;
     TTerminalBuildHost& operator=(const TTerminalBuildHost&) = delete;

@@ -13,11 +13,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: kelpforge-cli build PROJECT.kfp [-o SETUP] [--sign COMMAND]\n"
+    "Usage: kelpforge-cli build PROJECT.kfp [-o SETUP] [--sign COMMAND] [--quiet]\n"
     "                                                    build the setup file of a project; COMMAND\n"
     "                                                    signs it and the uninstaller, with {in} and\n"
     "                                                    {out} or {file} for the paths (default:\n"
-    "                                                    the KELPFORGE_SIGN environment variable)\n"
+    "                                                    the KELPFORGE_SIGN environment variable);\n"
+    "                                                    --quiet prints nothing unless it fails\n"
     "       kelpforge-cli inspect SETUP                  list a setup file and check it\n"
     "       kelpforge-cli extract SETUP DIR              unpack a setup file into DIR\n"
     "       kelpforge-cli new PROJECT.kfp                write a new project with every default\n"
@@ -58,17 +59,23 @@ int Usage() {
     return 2;
 }
 
-// "build PROJECT.kfp" followed by "-o SETUP" and "--sign COMMAND" in any order, each at most once.
+// "build PROJECT.kfp" followed by "-o SETUP", "--sign COMMAND" and "--quiet" in any order, each at
+// most once.
 int RunBuild(const std::vector<std::string>& anArgs) {
-    std::optional<std::string> setup;
-    std::optional<std::string> sign;
-    for (size_t i = 2; i < anArgs.size(); i += 2) {
-        std::optional<std::string>& option = anArgs[i] == "-o" ? setup : sign;
+    kf::TBuildOptions options;
+    bool quiet = false;
+    for (size_t i = 2; i < anArgs.size(); ++i) {
+        if (anArgs[i] == "--quiet" && !quiet) {
+            quiet = true;
+            continue;
+        }
+        std::optional<std::string>& option = anArgs[i] == "-o" ? options.SetupPath : options.SignCommand;
         if ((anArgs[i] != "-o" && anArgs[i] != "--sign") || option || i + 1 >= anArgs.size())
             return Usage();
-        option = anArgs[i + 1];
+        option = anArgs[++i];
     }
-    return kf::RunBuildCommand(anArgs[1], setup, sign);
+    options.Quiet = quiet;
+    return kf::RunBuildCommand(anArgs[1], options);
 }
 
 int Run(const std::vector<std::string>& anArgs) {

@@ -91,6 +91,22 @@ TEST_F(CliTest, TheOutputOptionOverridesTheProjectsSetupFile) {
     EXPECT_FALSE(std::filesystem::exists(temp.Path("two/Setup.exe")));
 }
 
+TEST_F(CliTest, QuietBuildsSayNothingButErrorsStillShow) {
+    const std::string project = WriteProject("quiet", 1);
+    int code = -1;
+    EXPECT_EQ(Cli("build '" + project + "' --quiet 2>&1", code), "");
+    EXPECT_EQ(code, 0);
+    EXPECT_TRUE(std::filesystem::exists(temp.Path("quiet/Setup.exe")));
+    EXPECT_EQ(Cli("build '" + project + "' --quiet -o '" + temp.Path("q.exe") + "' 2>&1", code), "");
+    EXPECT_TRUE(std::filesystem::exists(temp.Path("q.exe")));
+    EXPECT_NE(
+        Cli("build '" + WriteProject("quietempty", 0) + "' --quiet 2>&1", code).find("Wrong information!"),
+        std::string::npos);
+    EXPECT_EQ(code, 1);
+    Cli("build '" + project + "' --quiet --quiet", code);
+    EXPECT_EQ(code, 2);
+}
+
 TEST_F(CliTest, ProjectAndBuildErrorsExitWithOne) {
     int code = -1;
     EXPECT_NE(Cli("build '" + temp.Path("missing.kfp") + "'", code).find("missing.kfp"), std::string::npos);
