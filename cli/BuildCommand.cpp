@@ -3,6 +3,7 @@
 #include "build/BuildDriver.h"
 #include "build/SignCommand.h"
 #include "cli/CliPrompter.h"
+#include "cli/FieldOverrides.h"
 #include "cli/TerminalBuildHost.h"
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
@@ -23,6 +24,8 @@ int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOpti
     TProject project(ProgramFolder(), DefaultSetupFile());
     TProjectDocument document(project, prompter);
     document.Open();
+    for (const std::string& assignment : anOptions.Overrides)
+        ApplyFieldOverride(project, assignment);
     if (anOptions.SetupPath)
         project.SetupFile = *anOptions.SetupPath;
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kf {
 
@@ -9,11 +10,13 @@ struct TBuildOptions {
     std::optional<std::string> SetupPath;   // -o SETUP
     std::optional<std::string> SignCommand; // --sign COMMAND
     bool Quiet = false;                     // --quiet: nothing on success, errors still on stderr
+    std::vector<std::string> Overrides;     // --set Field=Value, in the order given
 };
 
-// "build PROJECT.kfp [options]": opens the project as the desktop program does and builds it,
-// signed with the command (KELPFORGE_SIGN when none is given). Returns the exit code: 0 built, 1 a
-// project or build error, or a cancel.
+// "build PROJECT.kfp [options]": opens the project as the desktop program does, applies the
+// overrides (never written back) and builds it, signed with the command (KELPFORGE_SIGN when none
+// is given). Returns the exit code: 0 built, 1 a project or build error, or a cancel. An override
+// the project cannot take raises EUsage.
 int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOptions);
 
 } // namespace kf

@@ -1,5 +1,6 @@
 #include "cli/BuildCommand.h"
 #include "cli/CliPrompter.h"
+#include "cli/FieldOverrides.h"
 #include "cli/SetupCommands.h"
 #include "project/Exception.h"
 #include "project/HostPaths.h"
@@ -18,7 +19,9 @@ constexpr const char* kUsage =
     "                                                    signs it and the uninstaller, with {in} and\n"
     "                                                    {out} or {file} for the paths (default:\n"
     "                                                    the KELPFORGE_SIGN environment variable);\n"
-    "                                                    --quiet prints nothing unless it fails\n"
+    "                                                    --quiet prints nothing unless it fails;\n"
+    "                                                    --set Field=Value (repeatable) overrides a\n"
+    "                                                    field of the project for this build only\n"
     "       kelpforge-cli inspect SETUP                  list a setup file and check it\n"
     "       kelpforge-cli extract SETUP DIR              unpack a setup file into DIR\n"
     "       kelpforge-cli new PROJECT.kfp                write a new project with every default\n"
@@ -54,19 +57,40 @@ int RunProjectCommand(const std::string& aCommand, const std::string& aPath) {
     return 0;
 }
 
+// The usage text, with the fields that --set takes.
+std::string UsageText() {
+    std::string text = kUsage;
+    text += "Fields for --set:";
+    size_t column = 16;
+    for (const std::string& name : kf::OverridableFields()) {
+        if (column + name.size() + 1 > 100) {
+            text += "\n ";
+            column = 1;
+        }
+        text += " " + name;
+        column += name.size() + 1;
+    }
+    return text + "\n";
+}
+
 int Usage() {
-    std::cerr << kUsage;
+    std::cerr << UsageText();
     return 2;
 }
 
-// "build PROJECT.kfp" followed by "-o SETUP", "--sign COMMAND" and "--quiet" in any order, each at
-// most once.
+// "build PROJECT.kfp" followed by "-o SETUP", "--sign COMMAND", "--quiet" and any number of
+// "--set Field=Value" in any order, the others at most once each.
 int RunBuild(const std::vector<std::string>& anArgs) {
     kf::TBuildOptions options;
     bool quiet = false;
     for (size_t i = 2; i < anArgs.size(); ++i) {
         if (anArgs[i] == "--quiet" && !quiet) {
             quiet = true;
+            continue;
+        }
+        if (anArgs[i] == "--set" && i + 1 < anArgs.size()) {
+            kf::CheckFieldOverride(anArgs[i + 1]);
+            options.Overrides.push_back(anArgs[++i]);
             continue;
         }
         std::optional<std::string>& option = anArgs[i] == "-o" ? options.SetupPath : options.SignCommand;
@@ -84,7 +108,7 @@ int Run(const std::vector<std::string>& anArgs) {
         return 0;
     }
     if (anArgs.size() == 1 && anArgs[0] == "--help") {
-        std::cout << kUsage;
+        std::cout << UsageText();
         return 0;
     }
     if (anArgs.size() == 2 && anArgs[0] == "inspect")
@@ -103,6 +127,9 @@ int Run(const std::vector<std::string>& anArgs) {
 int main(int argc, char** argv) {
     try {
         return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const kf::EUsage& error) {
+        std::cerr << "kelpforge-cli: " << error.what() << '\n';
+        return 2;
     } catch (const std::exception& error) {
         std::cerr << "kelpforge-cli: " << error.what() << '\n';
         return 1;

@@ -91,6 +91,28 @@ TEST_F(CliTest, TheOutputOptionOverridesTheProjectsSetupFile) {
     EXPECT_FALSE(std::filesystem::exists(temp.Path("two/Setup.exe")));
 }
 
+TEST_F(CliTest, SetOverridesFieldsForThisBuildOnlyAndRefusesWhatItCannotSet) {
+    const std::string project = WriteProject("set", 1);
+    const std::string stored = ReadFile(project);
+    const std::string setup = temp.Path("dist/App-1.4.2.exe");
+    std::filesystem::create_directories(temp.Path("dist"));
+    int code = -1;
+    const std::string output = Cli(
+        "build '" + project + "' --set ProductVersion=1.4.2 --quiet --set 'SetupFile=" + setup + "'", code);
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_EQ(ReadFile(project), stored) << "the project file was changed";
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("set/Setup.exe")));
+    EXPECT_NE(Cli("inspect '" + setup + "'", code).find("   2  1.4.2\n"), std::string::npos);
+
+    const std::string unknown = Cli("build '" + project + "' --set Version=2 2>&1", code);
+    EXPECT_EQ(code, 2);
+    EXPECT_NE(unknown.find("no field Version"), std::string::npos) << unknown;
+    const std::string bad = Cli("build '" + project + "' --set Compression=9 2>&1", code);
+    EXPECT_EQ(code, 2);
+    EXPECT_NE(bad.find("Compression takes"), std::string::npos) << bad;
+    EXPECT_NE(Cli("--help", code).find("LaunchFileIndex"), std::string::npos);
+}
+
 TEST_F(CliTest, QuietBuildsSayNothingButErrorsStillShow) {
     const std::string project = WriteProject("quiet", 1);
     int code = -1;
