@@ -1,6 +1,7 @@
 #include "cli/SetupCommands.h"
 
 #include "cli/EmbeddedCabinet.h"
+#include "cli/SetupJson.h"
 #include "project/Exception.h"
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/FileSource.h"
@@ -63,9 +64,13 @@ void ExtractMainMembers(TByteSource& aSetup, const TSetupContents& aContents,
 
 } // namespace
 
-int RunInspectCommand(const std::string& aSetupPath) {
+int RunInspectCommand(const std::string& aSetupPath, bool aJson) {
     TFileSource file(aSetupPath);
     const TSetupContents contents = ReadSetup(aSetupPath, file);
+    if (aJson) {
+        std::cout << SetupJson(aSetupPath, file.Size(), contents);
+        return 0;
+    }
     std::cout << "Setup file: " << aSetupPath << " (" << file.Size() << " bytes)\n"
               << "Installer runtime: " << contents.Layout.StubSize << " bytes\n";
     PrintCabinets(contents);

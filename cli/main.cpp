@@ -22,7 +22,8 @@ constexpr const char* kUsage =
     "                                                    --quiet prints nothing unless it fails;\n"
     "                                                    --set Field=Value (repeatable) overrides a\n"
     "                                                    field of the project for this build only\n"
-    "       kelpforge-cli inspect SETUP                  list a setup file and check it\n"
+    "       kelpforge-cli inspect [--json] SETUP         list a setup file and check it; --json\n"
+    "                                                    prints one JSON document\n"
     "       kelpforge-cli extract SETUP DIR              unpack a setup file into DIR\n"
     "       kelpforge-cli new PROJECT.kfp                write a new project with every default\n"
     "       kelpforge-cli show PROJECT.kfp               open a project and list its content\n"
@@ -113,6 +114,8 @@ int Run(const std::vector<std::string>& anArgs) {
     }
     if (anArgs.size() == 2 && anArgs[0] == "inspect")
         return kf::RunInspectCommand(anArgs[1]);
+    if (anArgs.size() == 3 && anArgs[0] == "inspect" && anArgs[1] == "--json")
+        return kf::RunInspectCommand(anArgs[2], true);
     if (anArgs.size() == 3 && anArgs[0] == "extract")
         return kf::RunExtractCommand(anArgs[1], anArgs[2]);
     if (anArgs.size() == 2 && (anArgs[0] == "new" || anArgs[0] == "show"))

@@ -6,7 +6,7 @@ cd "$(dirname "$0")/.."
 packages=(
     cmake ninja-build g++ pkg-config clang-format clang libclang-rt-14-dev
     qt6-base-dev libgl-dev
-    zlib1g-dev libmspack-dev
+    zlib1g-dev libmspack-dev nlohmann-json3-dev
     libgtest-dev googletest
     gcc-mingw-w64-i686 g++-mingw-w64-i686 mingw-w64-i686-dev
     gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev

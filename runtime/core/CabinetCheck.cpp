@@ -47,6 +47,7 @@ uint32_t Checksum(std::string_view aBytes, uint32_t aSeed) {
 struct TFolder {
     uint32_t DataStart;
     uint16_t Blocks;
+    uint16_t Compression;
     uint64_t UnpackedSize = 0;
 };
 
@@ -94,10 +95,11 @@ private:
         }
         for (uint16_t i = 0; i < folders; ++i, pos += kFolderSize + folderReserve) {
             const std::string entry = ReadAt(pos, kFolderSize);
-            if (!KnownCompression(static_cast<uint16_t>(LittleEndian(entry, 6, 2))))
+            const auto compression = static_cast<uint16_t>(LittleEndian(entry, 6, 2));
+            if (!KnownCompression(compression))
                 Fail("holds a folder of a compression this installer does not know");
-            fFolders.push_back(
-                TFolder{LittleEndian(entry, 0, 4), static_cast<uint16_t>(LittleEndian(entry, 4, 2))});
+            fFolders.push_back(TFolder{LittleEndian(entry, 0, 4),
+                                       static_cast<uint16_t>(LittleEndian(entry, 4, 2)), compression});
         }
         // The member list follows the folders; a reader that walks on from them and one that
         // seeks to the header's offset must find the same members.
@@ -142,7 +144,8 @@ private:
             // An unflagged name is in the writer's code page, taken here as Windows-1252.
             const std::string stored = name.substr(0, end);
             members.push_back(
-                TCabinetMember{(attributes & kNameIsUtf8) != 0 ? stored : Windows1252ToUtf8(stored), length});
+                TCabinetMember{(attributes & kNameIsUtf8) != 0 ? stored : Windows1252ToUtf8(stored), length,
+                               fFolders[folder].Compression});
             pos += end + 1;
         }
         return members;

@@ -11,6 +11,7 @@ namespace kf {
 struct TCabinetMember {
     std::string Name; // UTF-8
     uint32_t Length = 0;
+    uint16_t Compression = 0; // the compression field of its folder
 };
 
 // The checksum of one data block as the cabinet format defines it, over the block's data and

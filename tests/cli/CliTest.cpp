@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 using namespace kf;
 using kf::test::ReadFile;
@@ -111,6 +112,42 @@ TEST_F(CliTest, SetOverridesFieldsForThisBuildOnlyAndRefusesWhatItCannotSet) {
     EXPECT_EQ(code, 2);
     EXPECT_NE(bad.find("Compression takes"), std::string::npos) << bad;
     EXPECT_NE(Cli("--help", code).find("LaunchFileIndex"), std::string::npos);
+}
+
+TEST_F(CliTest, InspectJsonDescribesTheSetupForScripts) {
+    const std::string project = WriteProject("json", 2);
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + project + "' --quiet --set Compression=2", code), code), 0);
+    const std::string setup = temp.Path("json/Setup.exe");
+    const std::string output = Cli("inspect --json '" + setup + "' 2>/dev/null", code);
+    ASSERT_EQ(code, 0) << output;
+    const nlohmann::json document = nlohmann::json::parse(output);
+    EXPECT_EQ(document["size"], std::filesystem::file_size(setup));
+    EXPECT_EQ(document["runtimeSize"], kStubSize);
+    uint64_t total = document["runtimeSize"].get<uint64_t>() + 10;
+    ASSERT_EQ(document["fileCabinets"].size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        const auto& cabinet = document["fileCabinets"][i];
+        EXPECT_EQ(cabinet["member"]["name"], "f" + std::to_string(i) + ".txt");
+        EXPECT_EQ(cabinet["member"]["length"], 5000 + i + 4);
+        EXPECT_EQ(cabinet["member"]["compression"]["type"], "lzx");
+        EXPECT_EQ(cabinet["member"]["compression"]["window"], 21);
+        EXPECT_EQ(cabinet["installTo"], "%Install Path%\\f" + std::to_string(i) + ".txt");
+        EXPECT_EQ(cabinet["offset"], total - 10);
+        total += cabinet["size"].get<uint64_t>();
+    }
+    const auto& main = document["mainCabinet"];
+    EXPECT_EQ(main["offset"], total - 10);
+    EXPECT_EQ(total + main["size"].get<uint64_t>(), std::filesystem::file_size(setup));
+    EXPECT_EQ(main["members"][0]["name"], "kelpforge.dat");
+    EXPECT_EQ(main["members"][0]["compression"]["type"], "mszip");
+    EXPECT_EQ(document["trailer"], ReadFile(setup).substr(std::filesystem::file_size(setup) - 10));
+    EXPECT_TRUE(document["signature"].is_null());
+    ASSERT_EQ(document["dataFile"]["lines"].size(), 18u);
+    EXPECT_EQ(document["dataFile"]["lines"][1], "1.0");
+    EXPECT_EQ(document["dataFile"]["fields"]["productName"], "My Program");
+    EXPECT_EQ(document["dataFile"]["fields"]["files"][1]["packedSize"], document["fileCabinets"][1]["size"]);
+    EXPECT_TRUE(document["dataFile"]["fields"]["launchFile"].is_null());
 }
 
 TEST_F(CliTest, QuietBuildsSayNothingButErrorsStillShow) {
