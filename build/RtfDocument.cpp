@@ -41,6 +41,9 @@ std::string Escaped(char32_t aCode) {
     default:
         break;
     }
+    // A control character as it stands would be dropped by readers; line breaks are the caller's.
+    if (aCode < 0x20 && aCode != '\r' && aCode != '\n')
+        return Hex(static_cast<uint8_t>(aCode));
     if (aCode < 0x80)
         return std::string(1, static_cast<char>(aCode));
     if (const auto byte = EncodeWindows1252(aCode))

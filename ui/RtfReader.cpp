@@ -24,6 +24,17 @@ constexpr int kDefaultHalfPoints = 24;
 // Word's largest font size, 1638 points.
 constexpr int kMaxHalfPoints = 3276;
 
+// \uN gives UTF-16 units one at a time; a half of a pair that has no other half is no character.
+QString WithoutLoneSurrogates(QString aText) {
+    for (qsizetype i = 0; i < aText.size(); ++i) {
+        if (aText[i].isHighSurrogate() && i + 1 < aText.size() && aText[i + 1].isLowSurrogate())
+            ++i;
+        else if (aText[i].isSurrogate())
+            aText[i] = QChar::ReplacementCharacter;
+    }
+    return aText;
+}
+
 // A size of nothing, or below it, is the default size; one beyond Word's largest is that.
 int HalfPoints(std::optional<int> aParameter) {
     if (!aParameter || *aParameter <= 0)
@@ -376,7 +387,7 @@ private:
         if (fText.isEmpty())
             return;
         StartPendingParagraph();
-        fCursor.insertText(fText, CharFormat());
+        fCursor.insertText(WithoutLoneSurrogates(fText), CharFormat());
         fText.clear();
     }
 

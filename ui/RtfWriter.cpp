@@ -28,18 +28,17 @@ public:
         }
     }
 
-    // A font table entry ends at ";" and holds no control characters, so a name keeps neither.
-    static std::string FontTableName(const QString& aFamily) {
-        QString name = aFamily;
-        name.removeIf([](QChar aChar) { return aChar.unicode() < 0x20 || aChar == QLatin1Char(';'); });
-        return name.toStdString();
+    // A font table entry ends at ";" and holds no control characters, so a name keeps neither;
+    // fonts are told apart by the names the table can hold.
+    static QString FontTableName(QString aFamily) {
+        aFamily.removeIf([](QChar aChar) { return aChar.unicode() < 0x20 || aChar == QLatin1Char(';'); });
+        return aFamily.trimmed();
     }
 
     QString Family(const QTextCharFormat& aFormat) const {
         const QStringList families = aFormat.fontFamilies().toStringList();
-        if (!families.isEmpty() && !families.front().isEmpty())
-            return families.front();
-        return fDefaultFont.family();
+        const QString family = families.isEmpty() ? QString() : FontTableName(families.front());
+        return family.isEmpty() ? FontTableName(fDefaultFont.family()) : family;
     }
 
     double PointSize(const QTextCharFormat& aFormat) const {
@@ -58,7 +57,7 @@ public:
         std::string rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
         for (size_t i = 0; i < fFonts.size(); ++i)
             rtf += "{\\f" + std::to_string(i) + "\\fnil\\fcharset0 " +
-                   EscapeRtfText(FontTableName(fFonts[i])) + ";}";
+                   EscapeRtfText(fFonts[i].toStdString()) + ";}";
         rtf += "}\r\n";
         if (!fColors.empty()) {
             rtf += "{\\colortbl ;";
@@ -145,8 +144,13 @@ std::string WriteRtf(const QTextDocument& aDocument) {
         rtf += "\\pard" + Alignment(block.blockFormat());
         if (block.begin().atEnd())
             rtf += RunFormat(tables, block.charFormat());
-        for (auto run = block.begin(); !run.atEnd(); ++run)
-            rtf += RunFormat(tables, run.fragment().charFormat()) + RunText(run.fragment().text());
+        // Runs that differ only in what RTF does not say are one run.
+        std::string format;
+        for (auto run = block.begin(); !run.atEnd(); ++run) {
+            const std::string next = RunFormat(tables, run.fragment().charFormat());
+            rtf += (next == format ? "" : next) + RunText(run.fragment().text());
+            format = next;
+        }
         rtf += "\\par\r\n";
     }
     return rtf + "}\r\n";
