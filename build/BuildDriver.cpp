@@ -175,7 +175,7 @@ bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uin
         if (fCancelled)
             return false;
         fHost.ShowStatus(FileNameOf(fProject.Files[i].SourcePath));
-        fProgress.AdvanceWithin(0, i, count, 0, 1);
+        fProgress.AdvanceToRow(0, i, count);
         fHost.ProcessEvents();
         const uint64_t total = SizeOrZero(rows[i].SourcePath);
         const std::optional<uint64_t> size = packer.Take(i, [&](uint64_t aPacked) {
@@ -184,7 +184,7 @@ bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uin
         });
         if (!size)
             return false;
-        fProgress.AdvanceWithin(0, i + 1, count, 0, 1);
+        fProgress.AdvanceToRow(0, i + 1, count);
         fHost.ProcessEvents();
         aPackedSizes.push_back(*size);
     }
@@ -246,7 +246,7 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
             return TBuildOutcome::Cancelled;
         std::filesystem::remove(cabinet);
         fHost.ProcessEvents();
-        fProgress.AdvanceWithin(50, i + 1, count, 0, 1);
+        fProgress.AdvanceToRow(50, i + 1, count);
     }
     const std::string mainCabinet = aFolder.Path(kMainCabinet);
     Append(setup, mainCabinet, false);

@@ -26,6 +26,10 @@ void TBuildProgress::AdvanceWithin(int aBase, size_t anIndex, size_t aCount, uin
     Advance(aBase + RoundedPercent(50 * (anIndex * total + done), aCount * total));
 }
 
+void TBuildProgress::AdvanceToRow(int aBase, size_t aRows, size_t aCount) {
+    Advance(aBase + RoundedPercent(50 * aRows, aCount));
+}
+
 void TBuildProgress::Reset() {
     fShown = 0;
     fHost.ShowProgress(0);

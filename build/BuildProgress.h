@@ -20,6 +20,8 @@ public:
     void Begin() { fShown = -1; }
     // Shows aPercent unless the bar already stands further.
     void Advance(int aPercent);
+    // aRows of aCount rows done, in the stage of 50 points from aBase.
+    void AdvanceToRow(int aBase, size_t aRows, size_t aCount);
     // Row anIndex of aCount in the stage of 50 points from aBase, with aDone of its aTotal bytes done.
     void AdvanceWithin(int aBase, size_t anIndex, size_t aCount, uint64_t aDone, uint64_t aTotal);
     // After a successful build the bar returns to 0.
