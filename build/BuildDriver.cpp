@@ -10,9 +10,11 @@
 #include "project/OSError.h"
 #include "project/TemporaryFile.h"
 #include "runtime/core/SetupContents.h"
+#include "runtime/core/SharedCabinets.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -134,6 +136,7 @@ TBuildOutcome TBuildDriver::Run() {
     }
     CheckDataLines(fProject);
     CheckWithInstallerReader(ComposeDataLines(fProject));
+    fDates = MemberDatesFor(fProjectFile, std::getenv(kSourceDateEnvironment));
     const TBuildFolder folder;
     std::vector<uint64_t> packedSizes;
     if (!PackFileCabinets(folder, packedSizes))
@@ -165,23 +168,50 @@ std::vector<TFileEntry> TBuildDriver::RowsToPack(const TBuildFolder& aFolder) co
     return rows;
 }
 
+bool TBuildDriver::FindDuplicates(const std::vector<TFileEntry>& aRows) {
+    if (!fStoreDuplicatesOnce) {
+        fSharedRows.assign(aRows.size(), std::nullopt);
+        return true;
+    }
+    auto shared = FindSharedRows(aRows, [this] {
+        fHost.ProcessEvents();
+        return !fCancelled;
+    });
+    if (!shared)
+        return false;
+    fSharedRows = std::move(*shared);
+    return true;
+}
+
 bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes) {
     const std::vector<TFileEntry> rows = RowsToPack(aFolder);
+    if (!FindDuplicates(rows))
+        return false;
+    std::vector<TFileEntry> stored;
+    std::vector<size_t> storedRows;
+    for (size_t i = 0; i < rows.size(); ++i)
+        if (!fSharedRows[i])
+            stored.push_back(rows[i]), storedRows.push_back(i);
     TCabinetPacker packer(
-        rows, fProject.Compression, [&](size_t anIndex) { return aFolder.Path(CabinetName(anIndex)); },
+        stored, fProject.Compression, [&](size_t anIndex) { return aFolder.Path(CabinetName(storedRows[anIndex])); },
         fCancelled);
+    packer.SetWorkerCount(fWorkerCount);
+    packer.SetLatestDate(fDates.Latest);
     const size_t count = rows.size();
-    for (size_t i = 0; i < count; ++i) {
+    for (size_t i = 0, next = 0; i < count; ++i) {
         if (fCancelled)
             return false;
         fHost.ShowStatus(FileNameOf(fProject.Files[i].SourcePath));
         fProgress.AdvanceToRow(0, i, count);
         fHost.ProcessEvents();
-        const uint64_t total = SizeOrZero(rows[i].SourcePath);
-        const std::optional<uint64_t> size = packer.Take(i, [&](uint64_t aPacked) {
-            fProgress.AdvanceWithin(0, i, count, aPacked, total);
-            fHost.ProcessEvents();
-        });
+        std::optional<uint64_t> size = kSharedCabinetSize;
+        if (!fSharedRows[i]) {
+            const uint64_t total = SizeOrZero(rows[i].SourcePath);
+            size = packer.Take(next++, [&](uint64_t aPacked) {
+                fProgress.AdvanceWithin(0, i, count, aPacked, total);
+                fHost.ProcessEvents();
+            });
+        }
         if (!size)
             return false;
         fProgress.AdvanceToRow(0, i + 1, count);
@@ -211,12 +241,15 @@ void TBuildDriver::PackMainCabinet(const TBuildFolder& aFolder) {
     CheckMainMember(fProject.HeaderBitmap, "the header bitmap");
     TQvCabWriter writer;
     writer.SetCompressionType(cctMsZip);
+    writer.LatestDate = fDates.Latest;
+    writer.MemberDate = fDates.Generated;
     // Bitmaps of several megabytes take a while; the window keeps painting meanwhile.
     writer.OnFileStatus = [this](TQvCabWriter&, uint32_t, uint32_t, bool&) { fHost.ProcessEvents(); };
     writer.Open(aFolder.Path(kMainCabinet));
     writer.AddFile(aFolder.Path(kDataFile), kDataFile, false);
     writer.AddFile(aFolder.Path(kLicenseFile), kLicenseFile, false);
     writer.AddFile(aFolder.Path(kReadmeFile), kReadmeFile, false);
+    writer.MemberDate.reset();
     writer.AddFile(fProject.LogoBitmap, "logo.bmp", false);
     writer.AddFile(fProject.HeaderBitmap, "header.bmp", false);
     writer.Close(true);
@@ -237,6 +270,8 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
     fHost.ProcessEvents();
     const size_t count = fProject.Files.size();
     for (size_t i = 0; i < count; ++i) {
+        if (fSharedRows[i])
+            continue;
         const std::string cabinet = aFolder.Path(CabinetName(i));
         const uint64_t total = SizeOrZero(cabinet);
         const auto progress = [&](uint64_t aCopied) {

@@ -3,6 +3,8 @@
 #include "build/BuildFolder.h"
 #include "build/BuildHost.h"
 #include "build/BuildProgress.h"
+#include "build/MemberDates.h"
+#include "build/SharedRows.h"
 #include "project/Project.h"
 #include "project/Prompter.h"
 
@@ -36,12 +38,20 @@ public:
     // A command template that signs the uninstaller before it is packed and the setup before it
     // replaces the file at SetupFile (see SignFile); empty for unsigned setups.
     void SetSignCommand(std::string aCommand) { fSignCommand = std::move(aCommand); }
+    // The project's file, whose last change dates the members the build writes (see MemberDatesFor).
+    void SetProjectFile(std::string aPath) { fProjectFile = std::move(aPath); }
+    // How many file rows are packed at once; 0, the default, packs one per processor core.
+    void SetWorkerCount(size_t aCount) { fWorkerCount = aCount; }
+    // On by default: a row with the same file as an earlier row installs that row's cabinet.
+    void SetStoreDuplicatesOnce(bool anOn) { fStoreDuplicatesOnce = anOn; }
     // Size of the setup file written by the last successful build.
     uint64_t SetupSize() const { return fSetupSize; }
 
 private:
     bool Valid() const;
     bool PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes);
+    // Finds the rows that share an earlier row's cabinet; false when cancelled on the way.
+    bool FindDuplicates(const std::vector<TFileEntry>& aRows);
     // The rows as packed: with a sign command, the uninstaller row names a signed copy.
     std::vector<TFileEntry> RowsToPack(const TBuildFolder& aFolder) const;
     void WriteDataAndTexts(const TBuildFolder& aFolder, const std::vector<uint64_t>& aPackedSizes) const;
@@ -58,6 +68,11 @@ private:
     Prompter& fPrompter;
     std::string fProgramFolder;
     std::string fSignCommand;
+    std::string fProjectFile;
+    size_t fWorkerCount = 0;
+    bool fStoreDuplicatesOnce = true;
+    TMemberDates fDates;
+    TSharedRows fSharedRows;
     // Set on the user-interface thread, read by the packing threads too.
     std::atomic<bool> fCancelled{false};
     TBuildProgress fProgress;

@@ -40,6 +40,7 @@ uint64_t TCabinetPacker::PackOne(size_t anIndex) {
     const std::string cabinet = fCabinetFor(anIndex);
     TQvCabWriter writer;
     SetCompression(writer, fCompression);
+    writer.LatestDate = fLatestDate;
     writer.OnFileStatus = [this, anIndex](TQvCabWriter&, uint32_t, uint32_t anUncompressed, bool& anAbort) {
         fPacked[anIndex] += anUncompressed;
         anAbort = Abandoned();
@@ -77,8 +78,9 @@ void TCabinetPacker::Work() {
 void TCabinetPacker::Start() {
     // A library that cannot be loaded fails the build here, before any worker tries it too.
     LoadCabinetLibrary();
-    const size_t cores = std::max(1u, std::thread::hardware_concurrency());
-    for (size_t i = 0; i < cores && i < fFiles.size(); ++i)
+    const size_t workers =
+        fWorkerCount != 0 ? fWorkerCount : std::max<size_t>(1, std::thread::hardware_concurrency());
+    for (size_t i = 0; i < workers && i < fFiles.size(); ++i)
         fWorkers.emplace_back([this] { Work(); });
 }
 

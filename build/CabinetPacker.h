@@ -28,6 +28,11 @@ public:
     TCabinetPacker(const TCabinetPacker&) = delete;
     TCabinetPacker& operator=(const TCabinetPacker&) = delete;
 
+    // Before the first Take: how many rows are packed at once (0: one per processor core), and
+    // the latest date a member may carry (see TQvCabWriter::LatestDate).
+    void SetWorkerCount(size_t aCount) { fWorkerCount = aCount; }
+    void SetLatestDate(std::optional<int64_t> aDate) { fLatestDate = aDate; }
+
     // Waits until row anIndex is packed, calling aWhileWaiting at least every 50 ms with the bytes
     // of the row packed so far; returns the cabinet's size, nothing once the cancel flag is set, or
     // raises the error that packing the row met. Row 0 comes first; when the cabinet library cannot
@@ -51,6 +56,8 @@ private:
 
     const std::vector<TFileEntry>& fFiles;
     int fCompression;
+    size_t fWorkerCount = 0;
+    std::optional<int64_t> fLatestDate;
     std::function<std::string(size_t)> fCabinetFor;
     const std::atomic<bool>& fCancelled;
     std::vector<TResult> fResults;

@@ -32,6 +32,9 @@ int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOpti
     TTerminalBuildHost host(anOptions.Quiet);
     TBuildDriver driver(project, host, prompter, ProgramFolder());
     host.Attach(driver);
+    driver.SetProjectFile(aProjectPath);
+    driver.SetWorkerCount(anOptions.Jobs);
+    driver.SetStoreDuplicatesOnce(!anOptions.KeepDuplicates);
     if (anOptions.SignCommand)
         driver.SetSignCommand(*anOptions.SignCommand);
     else if (const char* command = std::getenv(kSignEnvironment))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +12,8 @@ struct TBuildOptions {
     std::optional<std::string> SignCommand; // --sign COMMAND
     bool Quiet = false;                     // --quiet: nothing on success, errors still on stderr
     std::vector<std::string> Overrides;     // --set Field=Value, in the order given
+    size_t Jobs = 0;                        // --jobs N: files packed at once; 0, one per core
+    bool KeepDuplicates = false;            // --keep-duplicates: a cabinet for every row
 };
 
 // "build PROJECT.kfp [options]": opens the project as the desktop program does, applies the

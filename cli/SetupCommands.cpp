@@ -40,11 +40,19 @@ std::filesystem::path TargetPath(const std::filesystem::path& aFolder, const std
 
 void PrintCabinets(const TSetupContents& aContents) {
     const TSetupLayout& layout = aContents.Layout;
-    std::cout << "File cabinets: " << layout.CabinetSizes.size() << '\n';
-    for (size_t i = 0; i < layout.CabinetSizes.size(); ++i)
+    const auto& rows = aContents.CabinetRows;
+    size_t own = 0;
+    for (size_t i = 0; i < rows.size(); ++i)
+        own += rows[i] == i ? 1 : 0;
+    std::cout << "File cabinets: " << own << '\n';
+    for (size_t i = 0; i < rows.size(); ++i) {
         std::cout << "  " << std::setw(4) << i + 1 << "  offset " << layout.CabinetOffsets[i] << "  size "
                   << layout.CabinetSizes[i] << "  " << aContents.FileMembers[i].Name << " -> "
-                  << aContents.Data.Files[i].InstallTo << '\n';
+                  << aContents.Data.Files[i].InstallTo;
+        if (rows[i] != i)
+            std::cout << "  (the cabinet of file " << rows[i] + 1 << ')';
+        std::cout << '\n';
+    }
     std::cout << "Main cabinet: offset " << layout.MainOffset << "  size " << layout.MainSize << '\n';
     for (const TCabinetMember& member : aContents.MainMembers)
         std::cout << "  " << member.Name << " (" << member.Length << " bytes)\n";

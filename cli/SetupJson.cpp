@@ -37,6 +37,8 @@ TJson FileCabinets(const TSetupContents& aContents) {
         TJson cabinet = {{"offset", layout.CabinetOffsets[i]}, {"size", layout.CabinetSizes[i]}};
         cabinet["member"] = Member(aContents.FileMembers[i]);
         cabinet["installTo"] = aContents.Data.Files[i].InstallTo;
+        if (aContents.CabinetRows[i] != i)
+            cabinet["cabinetOfFile"] = aContents.CabinetRows[i] + 1;
         cabinets.push_back(cabinet);
     }
     return cabinets;

@@ -6,6 +6,7 @@
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -15,13 +16,18 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage: kelpforge-cli build PROJECT.kfp [-o SETUP] [--sign COMMAND] [--quiet]\n"
+    "                         [--set Field=Value]... [--jobs N] [--keep-duplicates]\n"
     "                                                    build the setup file of a project; COMMAND\n"
     "                                                    signs it and the uninstaller, with {in} and\n"
     "                                                    {out} or {file} for the paths (default:\n"
     "                                                    the KELPFORGE_SIGN environment variable);\n"
     "                                                    --quiet prints nothing unless it fails;\n"
-    "                                                    --set Field=Value (repeatable) overrides a\n"
-    "                                                    field of the project for this build only\n"
+    "                                                    --set overrides a field of the project for\n"
+    "                                                    this build only; --jobs packs N files at\n"
+    "                                                    once (default: one per core);\n"
+    "                                                    --keep-duplicates gives identical files a\n"
+    "                                                    cabinet each; SOURCE_DATE_EPOCH dates the\n"
+    "                                                    cabinet members for reproducible setups\n"
     "       kelpforge-cli inspect [--json] SETUP         list a setup file and check it; --json\n"
     "                                                    prints one JSON document\n"
     "       kelpforge-cli extract SETUP DIR              unpack a setup file into DIR\n"
@@ -79,27 +85,45 @@ int Usage() {
     return 2;
 }
 
-// "build PROJECT.kfp" followed by "-o SETUP", "--sign COMMAND", "--quiet" and any number of
-// "--set Field=Value" in any order, the others at most once each.
+// The packing threads of "--jobs N".
+size_t JobCount(const std::string& aText) {
+    constexpr size_t kMostJobs = 64;
+    size_t count = 0;
+    for (char digit : aText)
+        count = digit >= '0' && digit <= '9' && count <= kMostJobs ? count * 10 + size_t(digit - '0') : kMostJobs + 1;
+    if (aText.empty() || count == 0 || count > kMostJobs)
+        throw kf::EUsage("--jobs takes a number of packing threads from 1 to " + std::to_string(kMostJobs) +
+                         ", not \"" + aText + "\"");
+    return count;
+}
+
+// "build PROJECT.kfp" followed by its options in any order: "--set Field=Value" any number of
+// times, each other at most once.
 int RunBuild(const std::vector<std::string>& anArgs) {
     kf::TBuildOptions options;
-    bool quiet = false;
+    std::vector<std::string> seen;
     for (size_t i = 2; i < anArgs.size(); ++i) {
-        if (anArgs[i] == "--quiet" && !quiet) {
-            quiet = true;
-            continue;
-        }
-        if (anArgs[i] == "--set" && i + 1 < anArgs.size()) {
-            kf::CheckFieldOverride(anArgs[i + 1]);
-            options.Overrides.push_back(anArgs[++i]);
-            continue;
-        }
-        std::optional<std::string>& option = anArgs[i] == "-o" ? options.SetupPath : options.SignCommand;
-        if ((anArgs[i] != "-o" && anArgs[i] != "--sign") || option || i + 1 >= anArgs.size())
+        const std::string& option = anArgs[i];
+        if (option != "--set" && std::find(seen.begin(), seen.end(), option) != seen.end())
             return Usage();
-        option = anArgs[++i];
+        seen.push_back(option);
+        if (option == "--quiet")
+            options.Quiet = true;
+        else if (option == "--keep-duplicates")
+            options.KeepDuplicates = true;
+        else if (i + 1 >= anArgs.size())
+            return Usage();
+        else if (option == "--set")
+            kf::CheckFieldOverride(anArgs[i + 1]), options.Overrides.push_back(anArgs[++i]);
+        else if (option == "-o")
+            options.SetupPath = anArgs[++i];
+        else if (option == "--sign")
+            options.SignCommand = anArgs[++i];
+        else if (option == "--jobs")
+            options.Jobs = JobCount(anArgs[++i]);
+        else
+            return Usage();
     }
-    options.Quiet = quiet;
     return kf::RunBuildCommand(anArgs[1], options);
 }
 

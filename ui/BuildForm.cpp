@@ -52,6 +52,7 @@ void TForm5::showEvent(QShowEvent* anEvent) {
 void TForm5::FormActivate() {
     fDriver.emplace(fProject, *this, fPrompter, fProgramFolder);
     fDriver->SetSignCommand(BuildSignCommand(SettingsFilePath()));
+    fDriver->SetProjectFile(fProjectFile);
     fRunning = true;
     try {
         fDriver->Run();

@@ -25,6 +25,9 @@ public:
     void ShowProgress(int aPercent) override;
     void ProcessEvents() override;
 
+    // The project's file as saved, which dates the members the build writes; empty before a save.
+    void SetProjectFile(std::string aPath) { fProjectFile = std::move(aPath); }
+
     void FormActivate();
     void Button1Click();
     // Escape asks as Cancel does; there is no other way out while a build runs.
@@ -37,6 +40,7 @@ private:
     const TProject& fProject;
     Prompter& fPrompter;
     std::string fProgramFolder;
+    std::string fProjectFile;
     std::optional<TBuildDriver> fDriver;
     bool fRunning = false;
     QLabel* fLabel1;

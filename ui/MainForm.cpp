@@ -179,10 +179,12 @@ void TForm1::Signing1Click() {
 }
 
 void TForm1::ToolButton4Click() {
+    fForm5->SetProjectFile(fDocument.CurrentFile());
     fForm5->exec();
 }
 
 void TForm1::ToolButton5Click() {
+    fForm5->SetProjectFile(fDocument.CurrentFile());
     fForm5->exec();
     OpenWithDesktop(QUrl::fromLocalFile(QString::fromStdString(fProject.SetupFile)), fPrompter);
 }

@@ -1,9 +1,9 @@
 #include "build/cabinet/CabIntf.h"
+#include "build/cabinet/DosDateTime.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
@@ -35,24 +35,6 @@ int OpenFlagsFor(int anOFlag) {
 int Fail(int* err) {
     *err = errno;
     return -1;
-}
-
-// MS-DOS dates cover 1980 to 2107; times outside are pinned to the nearest end.
-void ToDosDateTime(time_t aTime, USHORT* aDate, USHORT* aTime16) {
-    tm local{};
-    ::localtime_r(&aTime, &local);
-    int year = local.tm_year + 1900;
-    if (year < 1980) {
-        local = tm{};
-        local.tm_mday = 1;
-        year = 1980;
-    } else if (year > 2107) {
-        local = tm{};
-        local.tm_mon = 11, local.tm_mday = 31, local.tm_hour = 23, local.tm_min = 59, local.tm_sec = 58;
-        year = 2107;
-    }
-    *aDate = static_cast<USHORT>(((year - 1980) << 9) | ((local.tm_mon + 1) << 5) | local.tm_mday);
-    *aTime16 = static_cast<USHORT>((local.tm_hour << 11) | (local.tm_min << 5) | (local.tm_sec / 2));
 }
 
 } // namespace
@@ -152,7 +134,9 @@ INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, U
         return -1;
     }
     ::close(descriptor);
-    ToDosDateTime(info.st_mtime, pdate, ptime);
+    const TDosDateTime written = DosDateTimeFromUnix(info.st_mtime);
+    *pdate = written.Date;
+    *ptime = written.Time;
     USHORT attributes = S_ISREG(info.st_mode) ? _A_ARCH : 0;
     if ((info.st_mode & S_IWUSR) == 0)
         attributes |= _A_RDONLY;

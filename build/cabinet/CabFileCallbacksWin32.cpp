@@ -122,9 +122,8 @@ INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, U
         ::CloseHandle(file);
         return -1;
     }
-    FILETIME local{};
-    ::FileTimeToLocalFileTime(&info.ftLastWriteTime, &local);
-    ::FileTimeToDosDateTime(&local, pdate, ptime);
+    // In UTC, so that the same file gives the same cabinet in every time zone.
+    ::FileTimeToDosDateTime(&info.ftLastWriteTime, pdate, ptime);
     *pattribs = static_cast<USHORT>(info.dwFileAttributes & kAttributeMask);
     ::CloseHandle(file);
     return CabOpen(pszName, _O_BINARY, 0, err, pv);

@@ -1,5 +1,7 @@
 #include "build/cabinet/CabQvComps.h"
 
+#include "build/cabinet/DosDateTime.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -309,7 +311,21 @@ INT_PTR DIAMONDAPI TQvCabWriter::CabGetOpenInfo(char* pszName, USHORT* pdate, US
                                          [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
     if (handle != -1 && beyondAscii)
         *pattribs = static_cast<USHORT>(*pattribs | _A_NAME_IS_UTF);
+    if (handle != -1)
+        writer.ApplyDateRule(*pdate, *ptime);
     return handle;
+}
+
+void TQvCabWriter::ApplyDateRule(USHORT& aDate, USHORT& aTime) const {
+    std::optional<TDosDateTime> date;
+    if (MemberDate)
+        date = DosDateTimeFromUnix(*MemberDate);
+    else if (LatestDate && DosDateTimeFromUnix(*LatestDate).Stamp() < TDosDateTime{aDate, aTime}.Stamp())
+        date = DosDateTimeFromUnix(*LatestDate);
+    if (date) {
+        aDate = date->Date;
+        aTime = date->Time;
+    }
 }
 
 LONG TQvCabWriter::Status(UINT aKind, uint32_t aSize1, uint32_t aSize2, bool& anAbort) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace kf {
@@ -55,6 +56,10 @@ public:
     std::string CabinetNameTemplate; // "*" becomes the cabinet number
     std::string CabinetPathTemplate; // "*" becomes the disk number
     std::string DiskLabelTemplate;   // "*" becomes the disk number; empty means "Disk*"
+    // Member dates in seconds since 1970: MemberDate, when set, dates every file added from now on;
+    // otherwise a file is dated by its last change, but never later than LatestDate.
+    std::optional<int64_t> MemberDate;
+    std::optional<int64_t> LatestDate;
 
     TQvCabCompressionType CompressionType() const { return fCompressionType; }
     void SetCompressionType(TQvCabCompressionType aType);
@@ -94,6 +99,7 @@ private:
     static INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs,
                                              int* err, void* pv);
 
+    void ApplyDateRule(USHORT& aDate, USHORT& aTime) const;
     void UpdateCompressionCode();
     void PrepareParams();
     bool PrepareNextCabinet(TCCAB& aCCab, uint32_t aPrevCabSize);

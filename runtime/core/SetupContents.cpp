@@ -2,6 +2,7 @@
 
 #include "project/Exception.h"
 #include "runtime/core/ByteWindow.h"
+#include "runtime/core/SharedCabinets.h"
 
 #include <algorithm>
 
@@ -26,14 +27,36 @@ void ReadMainCabinet(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFil
     aContents.Data = ParseInstallerData(aContents.DataLines);
 }
 
+// A row without a cabinet of its own installs the member of the earlier row that the rule names.
+void ShareEarlierCabinet(TSetupContents& aContents, const std::vector<uint64_t>& aSizes,
+                         const std::vector<std::string>& aNames, size_t aRow) {
+    const std::string& installTo = aContents.Data.Files[aRow].InstallTo;
+    const auto shared = SharedCabinetRow(aSizes, aNames, aRow, installTo);
+    if (!shared)
+        Fail("file " + std::to_string(aRow + 1) + " has no cabinet, and no earlier file's cabinet holds " +
+             std::string(InstallToFileName(installTo)));
+    aContents.Layout.CabinetOffsets[aRow] = aContents.Layout.CabinetOffsets[*shared];
+    aContents.Layout.CabinetSizes[aRow] = aContents.Layout.CabinetSizes[*shared];
+    aContents.FileMembers.push_back(aContents.FileMembers[*shared]);
+    aContents.CabinetRows.push_back(*shared);
+}
+
 void CheckFileCabinets(TByteSource& aSetup, TSetupContents& aContents) {
-    const TSetupLayout& layout = aContents.Layout;
-    for (size_t row = 0; row < layout.CabinetSizes.size(); ++row) {
-        TByteWindow cabinet(aSetup, layout.CabinetOffsets[row], layout.CabinetSizes[row]);
-        const auto members = CheckCabinet(cabinet, FileCabinetName(row));
-        if (members.size() != 1)
-            Fail(FileCabinetName(row) + " does not hold exactly one file");
-        aContents.FileMembers.push_back(members[0]);
+    TSetupLayout& layout = aContents.Layout;
+    const std::vector<uint64_t> sizes = layout.CabinetSizes;
+    std::vector<std::string> names;
+    for (size_t row = 0; row < sizes.size(); ++row) {
+        if (sizes[row] == kSharedCabinetSize) {
+            ShareEarlierCabinet(aContents, sizes, names, row);
+        } else {
+            TByteWindow cabinet(aSetup, layout.CabinetOffsets[row], sizes[row]);
+            const auto members = CheckCabinet(cabinet, FileCabinetName(row));
+            if (members.size() != 1)
+                Fail(FileCabinetName(row) + " does not hold exactly one file");
+            aContents.FileMembers.push_back(members[0]);
+            aContents.CabinetRows.push_back(row);
+        }
+        names.push_back(aContents.FileMembers.back().Name);
     }
 }
 

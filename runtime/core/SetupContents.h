@@ -30,7 +30,11 @@ struct TSetupContents {
     std::vector<TCabinetMember> MainMembers;
     TInstallerDataLines DataLines;
     TInstallerData Data;
-    std::vector<TCabinetMember> FileMembers; // the one member of each file row's cabinet
+    // For each file row: the one member of the cabinet it installs, and the row that cabinet
+    // belongs to (the row itself unless its identical file is stored once, with an earlier row).
+    // Layout gives each row the place of that cabinet.
+    std::vector<TCabinetMember> FileMembers;
+    std::vector<size_t> CabinetRows;
 };
 
 // Decodes the first member of the main cabinet; decoding is left to the platform's cabinet reader.
@@ -38,8 +42,8 @@ using TDataFileDecoder = std::function<std::string(TByteSource& aMainCabinet)>;
 
 // Reads the trailer (in a signed setup, in front of the signature), the main cabinet, its kelpforge.dat and
 // the file cabinets of its packed-size list. Raises an error that says what is wrong unless the sizes add up,
-// every cabinet's data blocks carry their checksums, the data file is sound and each file cabinet holds one
-// file.
+// every cabinet's data blocks carry their checksums, the data file is sound, each file cabinet holds one
+// file and each row without a cabinet of its own finds the earlier one it shares.
 TSetupContents ReadSetupContents(TByteSource& aFile, const TDataFileDecoder& aDecodeDataFile);
 
 // How error messages name the cabinet of a file row (0-based).

@@ -34,7 +34,7 @@ TSetupLayout ReadTrailer(std::string_view aTrailer, uint64_t aFileSize) {
 void PlaceFileCabinets(TSetupLayout& aLayout, const std::vector<uint64_t>& aPackedSizes) {
     uint64_t total = 0;
     for (uint64_t size : aPackedSizes) {
-        if (size == 0 || size > aLayout.MainOffset - total)
+        if (size > aLayout.MainOffset - total)
             throw Exception(std::string(kDamaged) +
                             "its file cabinets do not fit in front of the installer data.");
         total += size;

@@ -21,7 +21,8 @@ struct TSetupLayout {
 // error when they are not ten decimal digits or name a cabinet that does not fit.
 TSetupLayout ReadTrailer(std::string_view aTrailer, uint64_t aFileSize);
 // Places the file cabinets of the packed-size list in front of the main cabinet; raises an error
-// when they do not fit between the runtime and the main cabinet.
+// when they do not fit between the runtime and the main cabinet. A row without a cabinet of its
+// own (size 0) is placed where the next cabinet begins, with size 0, until its cabinet is known.
 void PlaceFileCabinets(TSetupLayout& aLayout, const std::vector<uint64_t>& aPackedSizes);
 
 } // namespace kf

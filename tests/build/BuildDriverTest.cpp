@@ -3,17 +3,21 @@
 #include "build/cabinet/QvCabinetError.h"
 #include "project/Exception.h"
 #include "runtime/core/InstallerData.h"
+#include "runtime/core/ByteSource.h"
 #include "runtime/core/SetupContents.h"
 
 #include "../project/TestSupport.h"
 #include "CabinetReader.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <map>
+#include <sstream>
 
 using namespace kf;
 using kf::test::ReadFile;
@@ -382,4 +386,105 @@ TEST_F(BuildDriverTest, AMainMemberTooLargeForTheInstallerStopsTheBuild) {
             << error.what();
     }
     EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
+}
+
+namespace {
+
+// The setup as the installer reads it, with cabextract decoding the data file.
+TSetupContents ContentsOf(const std::string& aSetup, const std::string& aScratch) {
+    TMemorySource source(aSetup);
+    return ReadSetupContents(source, [&](TByteSource& aMain) {
+        return test::ExtractCabinet(aMain.Read(0, aMain.Size()), aScratch).at(0).second;
+    });
+}
+
+// Each member's date and time as cabextract lists them ("dd.mm.yyyy hh:mm:ss"), over every
+// cabinet it finds in the file.
+std::map<std::string, std::string> ListedDates(const std::string& aFile) {
+    int code = -1;
+    const std::string listing = test::RunCommand("cabextract -q -l '" + aFile + "'", code);
+    EXPECT_EQ(code, 0) << listing;
+    std::map<std::string, std::string> dates;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t first = line.find(" | ");
+        const size_t second = line.find(" | ", first + 3);
+        if (first != std::string::npos && second != std::string::npos)
+            dates[line.substr(second + 3)] = line.substr(first + 3, second - first - 3);
+    }
+    return dates;
+}
+
+void SetWritten(const std::string& aPath, int64_t aSeconds) {
+    std::filesystem::last_write_time(
+        aPath, std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(aSeconds))));
+}
+
+} // namespace
+
+TEST_F(BuildDriverTest, SourceDateEpochDatesWhatTheBuildWritesAndNoFileLaterThanIt) {
+    AddFile("src/new.txt", "changed today", "%Install Path%\\new.txt");
+    AddFile("src/old.txt", "changed long ago", "%Install Path%\\old.txt");
+    SetWritten(project.Files[1].SourcePath, 1000000000); // 2001-09-09 01:46:40 UTC
+    setenv("SOURCE_DATE_EPOCH", "1700000000", 1);         // 2023-11-14 22:13:20 UTC
+    setenv("TZ", "KFT-9", 1);
+    const TBuildOutcome outcome = Build();
+    unsetenv("SOURCE_DATE_EPOCH");
+    unsetenv("TZ");
+    ASSERT_EQ(outcome, TBuildOutcome::Succeeded);
+    const auto dates = ListedDates(temp.Path("out/Setup.exe"));
+    for (const char* name : {"kelpforge.dat", "license.rtf", "readme.rtf", "logo.bmp", "header.bmp", "new.txt"})
+        EXPECT_EQ(dates.count(name) ? dates.at(name) : "missing", "14.11.2023 22:13:20") << name;
+    EXPECT_EQ(dates.count("old.txt") ? dates.at("old.txt") : "missing", "09.09.2001 01:46:40");
+
+    setenv("SOURCE_DATE_EPOCH", "17e8", 1);
+    EXPECT_THROW(Build(), Exception);
+    unsetenv("SOURCE_DATE_EPOCH");
+}
+
+TEST_F(BuildDriverTest, WithoutSourceDateEpochTheProjectFileDatesWhatTheBuildWrites) {
+    AddFile("src/a.txt", "a", "%Install Path%\\a.txt");
+    SetWritten(project.Files[0].SourcePath, 1000000000);
+    const std::string projectFile = temp.WriteFile("p.kfp", "saved");
+    SetWritten(projectFile, 1234567890); // 2009-02-13 23:31:30 UTC
+    TBuildDriver driver(project, host, prompter, programFolder);
+    driver.SetProjectFile(projectFile);
+    ASSERT_EQ(driver.Run(), TBuildOutcome::Succeeded);
+    const auto dates = ListedDates(temp.Path("out/Setup.exe"));
+    for (const char* name : {"kelpforge.dat", "license.rtf", "readme.rtf"})
+        EXPECT_EQ(dates.count(name) ? dates.at(name) : "missing", "13.02.2009 23:31:30") << name;
+    EXPECT_EQ(dates.count("a.txt") ? dates.at("a.txt") : "missing", "09.09.2001 01:46:40");
+}
+
+TEST_F(BuildDriverTest, AFileThatAnEarlierRowOfItsNameHoldsIsStoredOnce) {
+    const std::string dll = test::NoiseBytes(50000, 7);
+    AddFile("src/a/app.dll", dll, "%Install Path%\\app.dll");
+    AddFile("src/b/app.dll", dll, "%Install Path%\\plugins\\one\\app.dll");      // shares row 1
+    AddFile("src/c/app.dll", "other", "%Install Path%\\plugins\\two\\app.dll");  // other bytes
+    AddFile("src/d/app.dll", "other", "%Install Path%\\plugins\\three\\app.dll"); // row 1 is the one named
+    AddFile("src/e/lib.dll", dll, "%Install Path%\\lib.dll");                     // no earlier lib.dll
+    project.Files.push_back(TFileEntry{project.Files[1].SourcePath, "0", "%Install Path%\\renamed.dll"});
+    AddFile("src/f/app.dll", dll, "%Install Path%\\plugins\\four\\app.dll"); // shares row 1
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    const std::string setup = ReadFile(temp.Path("out/Setup.exe"));
+    const TSetupContents contents = ContentsOf(setup, temp.Path("decoded"));
+    EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 0, 2, 3, 4, 5, 0}));
+    for (size_t row : {1, 6})
+        EXPECT_EQ(contents.Data.Files[row].PackedSize, 0u) << row;
+    for (size_t row = 0; row < project.Files.size(); ++row) {
+        const auto members = test::ExtractCabinet(
+            setup.substr(contents.Layout.CabinetOffsets[row], contents.Layout.CabinetSizes[row]),
+            temp.Path("row" + std::to_string(row)));
+        ASSERT_EQ(members.size(), 1u) << row;
+        EXPECT_EQ(members[0].second, ReadFile(project.Files[row].SourcePath)) << row;
+    }
+    EXPECT_TRUE(NoBuildFolderLeft());
+
+    // Kept apart on request, every row has a cabinet again and the setup is larger by two.
+    TBuildDriver driver(project, host, prompter, programFolder);
+    driver.SetStoreDuplicatesOnce(false);
+    ASSERT_EQ(driver.Run(), TBuildOutcome::Succeeded);
+    const std::string apart = ReadFile(temp.Path("out/Setup.exe"));
+    EXPECT_EQ(ContentsOf(apart, temp.Path("decoded2")).CabinetRows, (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_GT(apart.size(), setup.size() + 2 * dll.size());
 }

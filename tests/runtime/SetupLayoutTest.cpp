@@ -30,8 +30,15 @@ TEST(SetupLayout, RefusesTrailersThatCannotBeRight) {
 TEST(SetupLayout, RefusesPackedSizesThatDoNotAddUp) {
     TSetupLayout layout = ReadTrailer("0000000100", 1110);
     EXPECT_THROW(PlaceFileCabinets(layout, {600, 401}), Exception);
-    EXPECT_THROW(PlaceFileCabinets(layout, {0}), Exception);
     EXPECT_THROW(PlaceFileCabinets(layout, {UINT64_MAX, 2}), Exception); // must not wrap around
     PlaceFileCabinets(layout, {600, 400});
     EXPECT_EQ(layout.StubSize, 0u);
+}
+
+TEST(SetupLayout, ARowWithoutACabinetOfItsOwnTakesNoSpace) {
+    TSetupLayout layout = ReadTrailer("0000000100", 1110);
+    PlaceFileCabinets(layout, {500, 0, 400});
+    EXPECT_EQ(layout.StubSize, 100u);
+    EXPECT_EQ(layout.CabinetOffsets, (std::vector<uint64_t>{100, 600, 600}));
+    EXPECT_EQ(layout.CabinetSizes, (std::vector<uint64_t>{500, 0, 400}));
 }
