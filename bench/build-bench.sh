@@ -60,6 +60,31 @@ for level in 0 1 2; do
         { echo "the ${names[$level]} setup does not give the corpus back" >&2; exit 1; }
 done
 
+# Identical files as real products list them, a runtime library beside every plug-in: the first
+# twenty PE files again in each of four plug-in folders, under their own names.
+plugins=$work/plugins
+for plugin in 1 2 3 4; do
+    mkdir -p "$plugins/p$plugin"
+    find "$corpus/pe" -type f | sort | head -20 | xargs cp -t "$plugins/p$plugin"
+done
+duplicates=$(bytes_in "$plugins")
+{
+    sed 's/__LEVEL__/1/' "$project.template"
+    i=$files
+    while IFS= read -r file; do
+        printf '%d=%s?0?%%Install Path%%\\plugins\\%s?Overwrite?Yes?No?\r\n' "$i" "$file" "${file#"$plugins"/}"
+        i=$((i + 1))
+    done < <(find "$plugins" -type f | sort)
+} > "$project"
+printf '\nWith %.1f MB of identical files added (Normal):\n' "$(echo "$duplicates / 1048576" | bc -l)"
+measure "kelpforge stored once" "$work/setup.exe" "$cli" build "$project"
+measure "kelpforge --keep-duplicates" "$work/setup.exe" "$cli" build "$project" --keep-duplicates
+read -r _ once_size <<< "${results["kelpforge stored once"]:-0 0}"
+read -r _ kept_size <<< "${results["kelpforge --keep-duplicates"]:-0 0}"
+if [ "$once_size" -gt 0 ] && [ "$kept_size" -gt 0 ]; then
+    printf 'Stored once / kept apart: %.4f\n\n' "$(echo "$once_size / $kept_size" | bc -l)"
+fi
+
 measure "cp (copy of the files)" "$work/copy" cp -r "$corpus" "$work/copy"
 gzip_all() { mkdir -p "$work/gz"; find "$corpus" -type f -exec sh -c 'gzip -9 -c "$1" > "$2/$(basename "$1").gz"' _ {} "$work/gz" \; ; }
 export -f gzip_all; export corpus work

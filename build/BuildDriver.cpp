@@ -193,8 +193,8 @@ bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uin
         if (!fSharedRows[i])
             stored.push_back(rows[i]), storedRows.push_back(i);
     TCabinetPacker packer(
-        stored, fProject.Compression, [&](size_t anIndex) { return aFolder.Path(CabinetName(storedRows[anIndex])); },
-        fCancelled);
+        stored, fProject.Compression,
+        [&](size_t anIndex) { return aFolder.Path(CabinetName(storedRows[anIndex])); }, fCancelled);
     packer.SetWorkerCount(fWorkerCount);
     packer.SetLatestDate(fDates.Latest);
     const size_t count = rows.size();

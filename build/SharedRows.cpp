@@ -52,7 +52,8 @@ std::optional<TSharedRows> FindSharedRows(const std::vector<TFileEntry>& aRows,
         const auto earlier = SharedCabinetRow(sizes, names, row, aRows[row].InstallTo);
         std::optional<size_t> found;
         if (earlier && name == InstallToFileName(aRows[row].InstallTo)) {
-            const TComparison same = CompareContents(aRows[*earlier].SourcePath, aRows[row].SourcePath, aKeepGoing);
+            const TComparison same =
+                CompareContents(aRows[*earlier].SourcePath, aRows[row].SourcePath, aKeepGoing);
             if (same == TComparison::Stopped)
                 return std::nullopt;
             if (same == TComparison::Same)

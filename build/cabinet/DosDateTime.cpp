@@ -5,8 +5,8 @@ namespace kf {
 namespace {
 
 constexpr int64_t kSecondsPerDay = 86400;
-constexpr int64_t kFirstDosSecond = 315532800;  // 1980-01-01 00:00:00
-constexpr int64_t kLastDosSecond = 4354819198;  // 2107-12-31 23:59:58
+constexpr int64_t kFirstDosSecond = 315532800; // 1980-01-01 00:00:00
+constexpr int64_t kLastDosSecond = 4354819198; // 2107-12-31 23:59:58
 
 struct TCivilDate {
     int64_t Year;

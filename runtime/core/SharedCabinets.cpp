@@ -3,7 +3,7 @@
 namespace kf {
 
 std::string_view InstallToFileName(std::string_view anInstallTo) {
-    const size_t separator = anInstallTo.rfind('\\');
+    const size_t separator = anInstallTo.find_last_of("\\/");
     return separator == std::string_view::npos ? anInstallTo : anInstallTo.substr(separator + 1);
 }
 

@@ -16,7 +16,8 @@ namespace kf {
 // once; a cabinet is never empty, so no other row can have this size.
 inline constexpr uint64_t kSharedCabinetSize = 0;
 
-// The file name that ends an install-to path: what follows its last backslash.
+// The file name that ends an install-to path: what follows its last backslash or slash, both of
+// which Windows takes for a separator.
 std::string_view InstallToFileName(std::string_view anInstallTo);
 
 // The row whose cabinet row aRow installs when it has none of its own: aPackedSizes and

@@ -2,8 +2,8 @@
 #include "build/InstallerDataFile.h"
 #include "build/cabinet/QvCabinetError.h"
 #include "project/Exception.h"
-#include "runtime/core/InstallerData.h"
 #include "runtime/core/ByteSource.h"
+#include "runtime/core/InstallerData.h"
 #include "runtime/core/SetupContents.h"
 
 #include "../project/TestSupport.h"
@@ -426,14 +426,15 @@ TEST_F(BuildDriverTest, SourceDateEpochDatesWhatTheBuildWritesAndNoFileLaterThan
     AddFile("src/new.txt", "changed today", "%Install Path%\\new.txt");
     AddFile("src/old.txt", "changed long ago", "%Install Path%\\old.txt");
     SetWritten(project.Files[1].SourcePath, 1000000000); // 2001-09-09 01:46:40 UTC
-    setenv("SOURCE_DATE_EPOCH", "1700000000", 1);         // 2023-11-14 22:13:20 UTC
+    setenv("SOURCE_DATE_EPOCH", "1700000000", 1);        // 2023-11-14 22:13:20 UTC
     setenv("TZ", "KFT-9", 1);
     const TBuildOutcome outcome = Build();
     unsetenv("SOURCE_DATE_EPOCH");
     unsetenv("TZ");
     ASSERT_EQ(outcome, TBuildOutcome::Succeeded);
     const auto dates = ListedDates(temp.Path("out/Setup.exe"));
-    for (const char* name : {"kelpforge.dat", "license.rtf", "readme.rtf", "logo.bmp", "header.bmp", "new.txt"})
+    for (const char* name :
+         {"kelpforge.dat", "license.rtf", "readme.rtf", "logo.bmp", "header.bmp", "new.txt"})
         EXPECT_EQ(dates.count(name) ? dates.at(name) : "missing", "14.11.2023 22:13:20") << name;
     EXPECT_EQ(dates.count("old.txt") ? dates.at("old.txt") : "missing", "09.09.2001 01:46:40");
 
@@ -459,8 +460,8 @@ TEST_F(BuildDriverTest, WithoutSourceDateEpochTheProjectFileDatesWhatTheBuildWri
 TEST_F(BuildDriverTest, AFileThatAnEarlierRowOfItsNameHoldsIsStoredOnce) {
     const std::string dll = test::NoiseBytes(50000, 7);
     AddFile("src/a/app.dll", dll, "%Install Path%\\app.dll");
-    AddFile("src/b/app.dll", dll, "%Install Path%\\plugins\\one\\app.dll");      // shares row 1
-    AddFile("src/c/app.dll", "other", "%Install Path%\\plugins\\two\\app.dll");  // other bytes
+    AddFile("src/b/app.dll", dll, "%Install Path%\\plugins\\one\\app.dll");       // shares row 1
+    AddFile("src/c/app.dll", "other", "%Install Path%\\plugins\\two\\app.dll");   // other bytes
     AddFile("src/d/app.dll", "other", "%Install Path%\\plugins\\three\\app.dll"); // row 1 is the one named
     AddFile("src/e/lib.dll", dll, "%Install Path%\\lib.dll");                     // no earlier lib.dll
     project.Files.push_back(TFileEntry{project.Files[1].SourcePath, "0", "%Install Path%\\renamed.dll"});
@@ -485,6 +486,7 @@ TEST_F(BuildDriverTest, AFileThatAnEarlierRowOfItsNameHoldsIsStoredOnce) {
     driver.SetStoreDuplicatesOnce(false);
     ASSERT_EQ(driver.Run(), TBuildOutcome::Succeeded);
     const std::string apart = ReadFile(temp.Path("out/Setup.exe"));
-    EXPECT_EQ(ContentsOf(apart, temp.Path("decoded2")).CabinetRows, (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(ContentsOf(apart, temp.Path("decoded2")).CabinetRows,
+              (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6}));
     EXPECT_GT(apart.size(), setup.size() + 2 * dll.size());
 }

@@ -58,7 +58,8 @@ TEST(MemberDates, SourceDateEpochDatesTheGeneratedMembersAndBoundsTheRest) {
 TEST(MemberDates, WithoutSourceDateEpochTheProjectFileDatesTheGeneratedMembers) {
     test::TTempFolder temp;
     const std::string project = temp.WriteFile("p.kfp", "[Settings]\r\n");
-    const auto written = std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1234567890)));
+    const auto written =
+        std::chrono::file_clock::from_sys(std::chrono::sys_seconds(std::chrono::seconds(1234567890)));
     std::filesystem::last_write_time(project, written);
     const TMemberDates dates = MemberDatesFor(project, nullptr);
     EXPECT_EQ(dates.Generated, 1234567890);

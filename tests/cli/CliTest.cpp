@@ -6,6 +6,7 @@
 #include "../build/CabinetReader.h"
 #include "../project/TestSupport.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -67,6 +68,12 @@ TEST_F(CliTest, AnswersVersionHelpAndWrongUsage) {
     EXPECT_EQ(code, 2);
     Cli("frobnicate x", code);
     EXPECT_EQ(code, 2);
+    for (const char* options : {"--jobs 0", "--jobs 65", "--jobs two", "--jobs", "--quiet --quiet"}) {
+        const std::string output = Cli(std::string("build p.kfp ") + options + " 2>&1", code);
+        EXPECT_EQ(code, 2) << options << ": " << output;
+    }
+    EXPECT_NE(Cli("build p.kfp --jobs 0 2>&1", code).find("--jobs takes a number of packing threads"),
+              std::string::npos);
 }
 
 TEST_F(CliTest, BuildsAProjectAndReportsTheSize) {
@@ -150,6 +157,40 @@ TEST_F(CliTest, InspectJsonDescribesTheSetupForScripts) {
     EXPECT_TRUE(document["dataFile"]["fields"]["launchFile"].is_null());
 }
 
+TEST_F(CliTest, TheSameProjectGivesTheSameSetupWhateverTheTemporaryFolderTimeZoneOrThreads) {
+    const std::string project = WriteProject("same", 6);
+    std::filesystem::create_directories(temp.Path("tmpA"));
+    std::filesystem::create_directories(temp.Path("tmp-other-B"));
+    const std::string plain = environment;
+    const auto build = [&](const std::string& aSetup, const std::string& aVariables,
+                           const std::string& aSettings) {
+        environment = plain + aVariables + " ";
+        int code = -1;
+        const std::string output = Cli("build '" + project + "' --quiet --set Compression=2 -o '" +
+                                           temp.Path(aSetup) + "' " + aSettings,
+                                       code);
+        environment = plain;
+        EXPECT_EQ(code, 0) << output;
+        return ReadFile(temp.Path(aSetup));
+    };
+    const std::string first =
+        build("a.exe", "TMPDIR='" + temp.Path("tmpA") + "' TZ=KFT-14 LC_ALL=C", "--jobs 1");
+    const std::string second =
+        build("b.exe", "TMPDIR='" + temp.Path("tmp-other-B") + "' TZ=KFT+11 LC_ALL=C.UTF-8", "--jobs 3");
+    ASSERT_FALSE(first.empty());
+    EXPECT_TRUE(first == second) << "two builds of one project differ";
+
+    // With SOURCE_DATE_EPOCH, files changed since then give the same setup too.
+    const std::string dated = build("c.exe", "SOURCE_DATE_EPOCH=1700000000", "");
+    const auto later = std::filesystem::file_time_type::clock::now() + std::chrono::hours(30);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(temp.Path("same/src")))
+        std::filesystem::last_write_time(entry.path(), later);
+    std::filesystem::last_write_time(project, later);
+    const std::string touched = build("d.exe", "SOURCE_DATE_EPOCH=1700000000", "");
+    EXPECT_TRUE(dated == touched) << "touching the sources changed a SOURCE_DATE_EPOCH build";
+    EXPECT_FALSE(dated == first);
+}
+
 TEST_F(CliTest, QuietBuildsSayNothingButErrorsStillShow) {
     const std::string project = WriteProject("quiet", 1);
     int code = -1;
@@ -220,6 +261,29 @@ TEST_F(CliTest, CtrlCCancelsTheBuildAtItsNextCheck) {
     EXPECT_TRUE(host.Interrupted());
     EXPECT_EQ(driver.Run(), TBuildOutcome::Cancelled);
     EXPECT_FALSE(std::filesystem::exists(temp.Path("c/Setup.exe")));
+}
+
+TEST_F(CliTest, AFileStoredOnceIsListedAndExtractedForEachOfItsRows) {
+    TProject project(programFolder, temp.Path("dup/Setup.exe"));
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    for (const char* folder : {"a", "b"})
+        project.Files.push_back(
+            TFileEntry{temp.WriteFile(std::string("dup/") + folder + "/run.dll", "same bytes"), "10",
+                       std::string("%Install Path%\\") + folder + "\\run.dll"});
+    SaveProjectFile(project, temp.Path("dup.kfp"));
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + temp.Path("dup.kfp") + "' --quiet", code), code), 0);
+    const std::string setup = temp.Path("dup/Setup.exe");
+    const nlohmann::json document = nlohmann::json::parse(Cli("inspect --json '" + setup + "'", code));
+    EXPECT_EQ(document["fileCabinets"][1]["cabinetOfFile"], 1);
+    EXPECT_EQ(document["fileCabinets"][1]["offset"], document["fileCabinets"][0]["offset"]);
+    EXPECT_EQ(document["dataFile"]["fields"]["files"][1]["packedSize"], 0);
+    EXPECT_NE(Cli("inspect '" + setup + "'", code).find("File cabinets: 1\n"), std::string::npos);
+    ASSERT_EQ((Cli("extract '" + setup + "' '" + temp.Path("dup-out") + "'", code), code), 0);
+    for (const char* folder : {"a", "b"})
+        EXPECT_EQ(ReadFile(temp.Path(std::string("dup-out/%Install Path%/") + folder + "/run.dll")),
+                  "same bytes");
 }
 
 TEST_F(CliTest, InspectListsTheSetupAndExtractUnpacksIt) {

@@ -40,7 +40,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize) {
     Require(contents.FileMembers.size() == contents.Data.Files.size(), "a member for each file row");
     Require(layout.MainOffset + layout.MainSize + kTrailerSize <= aSize,
             "the main cabinet lies inside the file");
+    Require(contents.CabinetRows.size() == contents.Data.Files.size(), "a cabinet row for each file row");
     for (size_t i = 0; i < layout.CabinetSizes.size(); ++i) {
+        const size_t owner = contents.CabinetRows[i];
+        Require(owner <= i && contents.CabinetRows[owner] == owner,
+                "a shared cabinet is an earlier row's own");
+        Require(layout.CabinetOffsets[i] == layout.CabinetOffsets[owner] &&
+                    layout.CabinetSizes[i] == layout.CabinetSizes[owner] && layout.CabinetSizes[i] != 0,
+                "a row is placed at the cabinet it installs");
         Require(layout.CabinetOffsets[i] >= layout.StubSize, "file cabinets follow the runtime");
         Require(layout.CabinetOffsets[i] + layout.CabinetSizes[i] <= layout.MainOffset,
                 "file cabinets stand in front of the main cabinet");

@@ -151,20 +151,21 @@ TEST_F(SetupContentsTest, ARowWithoutACabinetInstallsTheFirstEarlierCabinetOfIts
     const std::string& a = fileCabinets[0];
     const std::string& b = fileCabinets[1];
     const std::string otherA = Cabinet({{"a.exe", "another a"}});
-    const std::string main = Cabinet({{kDataFileName, DataFileWith({{"%Install Path%\\a.exe", a.size()},
-                                                                     {"%Install Path%\\b.txt", b.size()},
-                                                                     {"%Install Path%\\one\\a.exe", 0},
-                                                                     {"%Install Path%\\two\\a.exe", otherA.size()},
-                                                                     {"%Install Path%\\three\\a.exe", 0},
-                                                                     {"%Install Path%\\b.txt", 0}})}});
+    const std::string main =
+        Cabinet({{kDataFileName, DataFileWith({{"%Install Path%\\a.exe", a.size()},
+                                               {"%Install Path%\\b.txt", b.size()},
+                                               {"%Install Path%\\one\\a.exe", 0},
+                                               {"%Install Path%\\two\\a.exe", otherA.size()},
+                                               {"%Install Path%\\three\\a.exe", 0},
+                                               {"%Install Path%\\b.txt", 0}})}});
     const TSetupContents contents = Read(Assemble(stub, {a, b, otherA}, main));
     EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 1, 0, 3, 0, 1}));
     const uint64_t otherOffset = kStubSize + a.size() + b.size();
     EXPECT_EQ(contents.Layout.CabinetOffsets,
               (std::vector<uint64_t>{kStubSize, kStubSize + a.size(), kStubSize, otherOffset, kStubSize,
                                      kStubSize + a.size()}));
-    EXPECT_EQ(contents.Layout.CabinetSizes, (std::vector<uint64_t>{a.size(), b.size(), a.size(), otherA.size(),
-                                                                   a.size(), b.size()}));
+    EXPECT_EQ(contents.Layout.CabinetSizes,
+              (std::vector<uint64_t>{a.size(), b.size(), a.size(), otherA.size(), a.size(), b.size()}));
     ASSERT_EQ(contents.FileMembers.size(), 6u);
     EXPECT_EQ(contents.FileMembers[2].Name, "a.exe");
     EXPECT_EQ(contents.FileMembers[2].Length, 3000u);
@@ -174,9 +175,13 @@ TEST_F(SetupContentsTest, ARowWithoutACabinetInstallsTheFirstEarlierCabinetOfIts
     const std::vector<std::pair<std::vector<std::pair<std::string, uint64_t>>, std::string>> refused = {
         {{{"%Install Path%\\a.exe", 0}, {"%Install Path%\\b.txt", b.size()}},
          "file 1 has no cabinet, and no earlier file's cabinet holds a.exe"},
-        {{{"%Install Path%\\a.exe", a.size()}, {"%Install Path%\\c.txt", 0}, {"%Install Path%\\b.txt", b.size()}},
+        {{{"%Install Path%\\a.exe", a.size()},
+          {"%Install Path%\\c.txt", 0},
+          {"%Install Path%\\b.txt", b.size()}},
          "file 2 has no cabinet, and no earlier file's cabinet holds c.txt"},
-        {{{"%Install Path%\\a.exe", a.size()}, {"%Install Path%\\A.EXE", 0}, {"%Install Path%\\b.txt", b.size()}},
+        {{{"%Install Path%\\a.exe", a.size()},
+          {"%Install Path%\\A.EXE", 0},
+          {"%Install Path%\\b.txt", b.size()}},
          "file 2 has no cabinet, and no earlier file's cabinet holds A.EXE"},
     };
     for (const auto& [rows, complaint] : refused) {

@@ -323,6 +323,32 @@ TEST_F(SetupUnderWine, AFailedInstallPutsBackWhatItReplacedAndASuccessfulOneLeav
         EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();
 }
 
+TEST_F(SetupUnderWine, AFileStoredOnceForSeveralRowsIsInstalledAtEachOfTheirPaths) {
+    TProject project = Project();
+    const std::string noise = sources[1].second;
+    for (const char* plugin : {"one", "two"})
+        project.Files.push_back(TFileEntry{
+            temp.WriteFile(std::string("plugins/") + plugin + "/bin_noise.bin", noise), "0",
+            std::string("%Install Path%\\plugins\\") + plugin + "\\bin_noise.bin", "Overwrite", "Yes", "No"});
+    project.RefreshFileList();
+    const std::string setup = Build(project);
+    int code = -1;
+    const std::string listing = RunCommand("'" KF_CLI "' inspect '" + setup + "'", code);
+    ASSERT_EQ(code, 0) << listing;
+    EXPECT_NE(listing.find("plugins\\two\\bin_noise.bin  (the cabinet of file 2)"), std::string::npos)
+        << listing;
+
+    ASSERT_EQ(RunSetup(setup), kSuccess);
+    EXPECT_EQ(ReadFile((installed / "bin/noise.bin").string()), noise);
+    EXPECT_EQ(ReadFile((installed / "plugins/one/bin_noise.bin").string()), noise);
+    EXPECT_EQ(ReadFile((installed / "plugins/two/bin_noise.bin").string()), noise);
+    const std::string output = Wine(
+        "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+        code);
+    ASSERT_EQ(code, kSuccess) << output;
+    EXPECT_FALSE(fs::exists(installed / "plugins"));
+}
+
 TEST_F(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUserAndUninstallsWhole) {
     TProject project = Project();
     for (TFileEntry& file : project.Files) {
