@@ -77,8 +77,11 @@ duplicates=$(bytes_in "$plugins")
     done < <(find "$plugins" -type f | sort)
 } > "$project"
 printf '\nWith %.1f MB of identical files added (Normal):\n' "$(echo "$duplicates / 1048576" | bc -l)"
+corpus_bytes=$bytes
+bytes=$((bytes + duplicates)) # the share of input counts the copies too
 measure "kelpforge stored once" "$work/setup.exe" "$cli" build "$project"
 measure "kelpforge --keep-duplicates" "$work/setup.exe" "$cli" build "$project" --keep-duplicates
+bytes=$corpus_bytes
 read -r _ once_size <<< "${results["kelpforge stored once"]:-0 0}"
 read -r _ kept_size <<< "${results["kelpforge --keep-duplicates"]:-0 0}"
 if [ "$once_size" -gt 0 ] && [ "$kept_size" -gt 0 ]; then
