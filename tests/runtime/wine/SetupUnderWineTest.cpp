@@ -31,10 +31,38 @@ std::string Noise(size_t aLength, unsigned aSeed) {
     return bytes;
 }
 
-// Builds setups with kelpforge-cli against the 64-bit runtime and runs them in the shared prefix.
-// Every test installs into a folder and registry key of its own and removes them afterwards.
-class SetupUnderWine : public ::testing::Test {
+// A runtime under test: the programs we ship for 32-bit Windows, or their 64-bit twins, with the
+// test libraries built for the same architecture.
+struct TArchitecture {
+    const char* Name;
+    const char* RuntimeFolder;
+    const char* PlantedLibrary;
+    const char* RegisteredLibrary;
+};
+
+const TArchitecture kI686{"i686", KF_PROGRAM_FOLDER, KF_PLANTED_LIBRARY_I686, KF_REGISTERED_LIBRARY_I686};
+const TArchitecture kX86_64{"x86_64", KF_RUNTIME_FOLDER, KF_PLANTED_LIBRARY, KF_REGISTERED_LIBRARY};
+
+void PrintTo(const TArchitecture& anArchitecture, std::ostream* aStream) {
+    *aStream << anArchitecture.Name;
+}
+
+// The 32-bit Wine loader, run directly where this machine runs 32-bit code, else under qemu-i386.
+std::string Wine32Loader() {
+    static const std::string loader = [] {
+        int code = -1;
+        RunCommand("'" KF_WINE32 "' --version 2>&1", code);
+        return code == 0 ? std::string("'" KF_WINE32 "'") : std::string("'" KF_QEMU_I386 "' '" KF_WINE32 "'");
+    }();
+    return loader;
+}
+
+// Builds setups with kelpforge-cli against one runtime and runs them in the shared prefix with the
+// Wine of its architecture, whose registry view is the one that runtime sees. Every test installs
+// into a folder and registry key of its own and removes them afterwards.
+class SetupUnderWine : public ::testing::TestWithParam<TArchitecture> {
 protected:
+    const TArchitecture& arch = GetParam();
     test::TTempFolder temp;
     std::string tag = "kf-runtime-" + std::to_string(std::random_device()());
     std::string registryKey = "Software\\" + tag;
@@ -56,13 +84,15 @@ protected:
     }
 
     std::string Wine(const std::string& anArguments, int& anExitCode, const std::string& anEnvironment = "") {
-        return RunCommand(anEnvironment + " WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all '" KF_WINE64 "' " +
+        const std::string wine =
+            std::string_view(arch.Name) == kI686.Name ? Wine32Loader() : "'" KF_WINE64 "'";
+        return RunCommand(anEnvironment + " WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all " + wine + " " +
                               anArguments + " 2>&1",
                           anExitCode);
     }
 
     TProject Project() {
-        TProject project(KF_RUNTIME_FOLDER "/", temp.Path("Setup.exe"));
+        TProject project(std::string(arch.RuntimeFolder) + "/", temp.Path("Setup.exe"));
         project.SetProductName(tag);
         project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
         project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
@@ -70,7 +100,7 @@ protected:
                    {"bin\\noise.bin", Noise(70000, 1)},
                    {"bin\\deep\\empty.dat", ""},
                    {"keep.txt", "stays after uninstall"},
-                   {"bin\\server.dll", ReadFile(KF_REGISTERED_LIBRARY)}};
+                   {"bin\\server.dll", ReadFile(arch.RegisteredLibrary)}};
         for (const auto& [target, content] : sources) {
             std::string name = target;
             std::replace(name.begin(), name.end(), '\\', '_');
@@ -91,9 +121,9 @@ protected:
         SaveProjectFile(aProject, temp.Path("setup.kfp"));
         int code = -1;
         const std::string output =
-            RunCommand("KELPFORGE_PROGRAM_FOLDER='" KF_RUNTIME_FOLDER
-                       "/' KELPFORGE_CABINET_LIBRARY='" KF_CABINET_LIBRARY "' TMPDIR='" +
-                           temp.Path("") + "' '" KF_CLI "' build '" + temp.Path("setup.kfp") + "' 2>&1",
+            RunCommand("KELPFORGE_PROGRAM_FOLDER='" + std::string(arch.RuntimeFolder) +
+                           "/' KELPFORGE_CABINET_LIBRARY='" KF_CABINET_LIBRARY "' TMPDIR='" + temp.Path("") +
+                           "' '" KF_CLI "' build '" + temp.Path("setup.kfp") + "' 2>&1",
                        code);
         EXPECT_EQ(code, 0) << output;
         return temp.Path("Setup.exe");
@@ -165,7 +195,7 @@ protected:
 
 } // namespace
 
-TEST_F(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
+TEST_P(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
     const std::string setup = Build(Project());
     ASSERT_EQ(RunSetup(setup), kSuccess);
 
@@ -174,7 +204,8 @@ TEST_F(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
         std::replace(relative.begin(), relative.end(), '\\', '/');
         EXPECT_EQ(ReadFile((installed / relative).string()), content) << target;
     }
-    EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()), ReadFile(KF_RUNTIME_FOLDER "/Uninstall.exe"));
+    EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()),
+              ReadFile(std::string(arch.RuntimeFolder) + "/Uninstall.exe"));
     EXPECT_TRUE(fs::exists(installed / "bin/server.dll.registered"));
     // HKLM values make it a per-machine installation, whose shortcuts are everyone's.
     EXPECT_TRUE(fs::exists(ProgramsMenuLink(true)));
@@ -216,7 +247,38 @@ TEST_F(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
     EXPECT_EQ(ReadFile(temp.Path("uninstall.log")).find("next restart"), std::string::npos);
 }
 
-TEST_F(SetupUnderWine, ADamagedSetupInstallsNothing) {
+TEST_P(SetupUnderWine, TheWizardOpensOnAScreen) {
+    const std::string setup = Build(Project());
+    const std::string displayFile = temp.Path("display");
+    int code = -1;
+    const std::string server = RunCommand(
+        "(Xvfb -displayfd 3 -screen 0 1024x768x24 3>'" + displayFile + "' >/dev/null 2>&1 & echo $!)", code);
+    ASSERT_EQ(code, 0) << server;
+    std::string display;
+    for (int i = 0; i < 100 && display.empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        display = ReadFile(displayFile);
+        display.erase(std::remove(display.begin(), display.end(), '\n'), display.end());
+    }
+    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
+    const std::string wizard =
+        Wine("'" + setup + "' > /dev/null 2>&1 & echo $!", code, "DISPLAY=:" + display);
+    const std::string found =
+        RunCommand("DISPLAY=:" + display + " timeout 120 xdotool search --sync --name '^" + tag +
+                       " .*Setup$' getwindowname getwindowgeometry 2>&1",
+                   code);
+    RunCommand("kill " + std::to_string(std::stol(wizard)) + " " + std::to_string(std::stol(server)), code);
+    ASSERT_TRUE(found.starts_with(tag + " 1.0 Setup\n")) << found;
+    // The wizard's own window (500 x 360 inside its frame), not a message box of that caption.
+    const size_t size = found.find("Geometry: ");
+    ASSERT_NE(size, std::string::npos) << found;
+    int width = 0, height = 0;
+    ASSERT_EQ(std::sscanf(found.c_str() + size, "Geometry: %dx%d", &width, &height), 2) << found;
+    EXPECT_GE(width, 500) << found;
+    EXPECT_GE(height, 360) << found;
+}
+
+TEST_P(SetupUnderWine, ADamagedSetupInstallsNothing) {
     const std::string good = ReadFile(Build(Project()));
     const size_t mainSize = std::stoul(good.substr(good.size() - 10));
     const size_t lastFileCabinetEnd = good.size() - 10 - mainSize;
@@ -241,12 +303,12 @@ TEST_F(SetupUnderWine, ADamagedSetupInstallsNothing) {
     }
 }
 
-TEST_F(SetupUnderWine, APlantedSystemLibraryBesideTheSetupIsNotLoaded) {
+TEST_P(SetupUnderWine, APlantedSystemLibraryBesideTheSetupIsNotLoaded) {
     TProject project = Project();
     project.Compression = 2; // LZX, which the system library decodes as well
     const std::string setup = Build(project);
     for (const char* name : {"cabinet.dll", "version.dll"})
-        fs::copy_file(KF_PLANTED_LIBRARY, temp.Path(name));
+        fs::copy_file(arch.PlantedLibrary, temp.Path(name));
     const std::string marker = temp.Path("planted-library-was-loaded");
     ASSERT_EQ(RunSetup(setup, "WINEDLLOVERRIDES='cabinet,version=n,b' KF_PLANTED_MARKER='" +
                                   WindowsPath(marker) + "'"),
@@ -255,7 +317,7 @@ TEST_F(SetupUnderWine, APlantedSystemLibraryBesideTheSetupIsNotLoaded) {
     EXPECT_EQ(ReadFile((installed / "bin/noise.bin").string()), sources[1].second);
 }
 
-TEST_F(SetupUnderWine, TakesTheFolderFromTheRegistryKeepsSkippedFilesAndAsksForARestart) {
+TEST_P(SetupUnderWine, TakesTheFolderFromTheRegistryKeepsSkippedFilesAndAsksForARestart) {
     TProject project = Project();
     project.Files[0].IfExists = "Skip";
     project.RestartComputer = true;
@@ -282,7 +344,7 @@ TEST_F(SetupUnderWine, TakesTheFolderFromTheRegistryKeepsSkippedFilesAndAsksForA
     EXPECT_EQ(ReadFile((installed / "readme.txt").string()), "older");
 }
 
-TEST_F(SetupUnderWine, AFailedInstallPutsBackWhatItReplacedAndASuccessfulOneLeavesNoCopies) {
+TEST_P(SetupUnderWine, AFailedInstallPutsBackWhatItReplacedAndASuccessfulOneLeavesNoCopies) {
     TProject project = Project();
     // A second row for a file the first one created: that file is the installation's own, not one to put
     // back.
@@ -323,7 +385,7 @@ TEST_F(SetupUnderWine, AFailedInstallPutsBackWhatItReplacedAndASuccessfulOneLeav
         EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();
 }
 
-TEST_F(SetupUnderWine, AFileStoredOnceForSeveralRowsIsInstalledAtEachOfTheirPaths) {
+TEST_P(SetupUnderWine, AFileStoredOnceForSeveralRowsIsInstalledAtEachOfTheirPaths) {
     TProject project = Project();
     const std::string noise = sources[1].second;
     for (const char* plugin : {"one", "two"})
@@ -349,7 +411,7 @@ TEST_F(SetupUnderWine, AFileStoredOnceForSeveralRowsIsInstalledAtEachOfTheirPath
     EXPECT_FALSE(fs::exists(installed / "plugins"));
 }
 
-TEST_F(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUserAndUninstallsWhole) {
+TEST_P(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUserAndUninstallsWhole) {
     TProject project = Project();
     for (TFileEntry& file : project.Files) {
         file.Register = "No"; // registering writes to HKEY_CLASSES_ROOT
@@ -394,7 +456,7 @@ TEST_F(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUs
     fs::remove_all(installed);
 }
 
-TEST_F(SetupUnderWine, ASignedSetupInstallsAndUninstallsAndRefusesDamageInItsPackage) {
+TEST_P(SetupUnderWine, ASignedSetupInstallsAndUninstallsAndRefusesDamageInItsPackage) {
     const std::string setup = Build(Project());
     const std::string signedSetup = temp.Path("Signed.exe");
     int code = -1;
@@ -409,7 +471,7 @@ TEST_F(SetupUnderWine, ASignedSetupInstallsAndUninstallsAndRefusesDamageInItsPac
 
     // One flipped bit in the main cabinet, which now stands in front of the signature.
     std::string damaged = ReadFile(signedSetup);
-    const size_t runtimeSize = fs::file_size(KF_RUNTIME_FOLDER "/Installer.exe");
+    const size_t runtimeSize = fs::file_size(std::string(arch.RuntimeFolder) + "/Installer.exe");
     damaged[runtimeSize + (fs::file_size(setup) - runtimeSize) * 3 / 4] ^= 0x01;
     const std::string damagedSetup = temp.WriteFile("SignedDamaged.exe", damaged);
     Wine(SilentArguments(damagedSetup, temp.Path("damaged.log")), code);
@@ -429,3 +491,8 @@ TEST_F(SetupUnderWine, ASignedSetupInstallsAndUninstallsAndRefusesDamageInItsPac
     ASSERT_EQ(code, kSuccess) << uninstall << ReadFile(temp.Path("uninstall.log"));
     EXPECT_FALSE(fs::exists(installed / "readme.txt"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Runtime, SetupUnderWine, ::testing::Values(kI686, kX86_64),
+                         [](const ::testing::TestParamInfo<TArchitecture>& anInfo) {
+                             return anInfo.param.Name;
+                         });
