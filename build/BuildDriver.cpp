@@ -3,6 +3,7 @@
 #include "build/CabinetPacker.h"
 #include "build/InstallerDataFile.h"
 #include "build/RtfDocument.h"
+#include "build/RuntimePrograms.h"
 #include "build/SignCommand.h"
 #include "build/cabinet/CabQvComps.h"
 #include "project/Exception.h"
@@ -137,6 +138,7 @@ TBuildOutcome TBuildDriver::Run() {
     CheckDataLines(fProject);
     CheckWithInstallerReader(ComposeDataLines(fProject));
     fDates = MemberDatesFor(fProjectFile, std::getenv(kSourceDateEnvironment));
+    fPrograms = RuntimeProgramsFor(fProject.TargetWindows);
     const TBuildFolder folder;
     std::vector<uint64_t> packedSizes;
     if (!PackFileCabinets(folder, packedSizes))
@@ -149,19 +151,23 @@ TBuildOutcome TBuildDriver::Run() {
 std::vector<TFileEntry> TBuildDriver::RowsToPack(const TBuildFolder& aFolder) const {
     std::vector<TFileEntry> rows = fProject.Files;
     const std::string uninstaller = fProject.UninstallerRow().SourcePath;
-    if (fSignCommand.empty() || !fProject.IncludeUninstaller())
+    const std::string shipped = fProgramFolder + fPrograms.Uninstaller;
+    const bool asShipped = shipped == uninstaller && fSignCommand.empty();
+    if (asShipped || !fProject.IncludeUninstaller())
         return rows;
+    // The uninstaller of the target Windows, signed when asked, under the name it is installed by.
     const std::string copy = aFolder.Path(kUninstallerName);
     for (TFileEntry& row : rows) {
         if (row.SourcePath != uninstaller)
             continue;
         if (!std::filesystem::exists(copy)) {
             std::error_code error;
-            std::filesystem::copy_file(uninstaller, copy, error);
+            std::filesystem::copy_file(shipped, copy, error);
             if (error)
-                throw Exception("Cannot copy the uninstaller " + uninstaller +
-                                " to sign it: " + error.message());
-            SignFile(fSignCommand, copy);
+                throw Exception("Cannot copy the uninstaller " + shipped +
+                                " into the setup: " + error.message());
+            if (!fSignCommand.empty())
+                SignFile(fSignCommand, copy);
         }
         row.SourcePath = copy;
     }
@@ -263,7 +269,7 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
         Message("File access denied:\r" + target, TMsgIcon::Error);
         return TBuildOutcome::SetupNotWritable;
     }
-    const std::string runtime = fProgramFolder + "Installer.exe";
+    const std::string runtime = fProgramFolder + fPrograms.Installer;
     if (!std::filesystem::is_regular_file(runtime))
         throw Exception("Cannot copy the installer runtime: " + runtime + " is missing");
     Append(setup, runtime, false);

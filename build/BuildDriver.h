@@ -4,6 +4,7 @@
 #include "build/BuildHost.h"
 #include "build/BuildProgress.h"
 #include "build/MemberDates.h"
+#include "build/RuntimePrograms.h"
 #include "build/SharedRows.h"
 #include "project/Project.h"
 #include "project/Prompter.h"
@@ -72,6 +73,7 @@ private:
     size_t fWorkerCount = 0;
     bool fStoreDuplicatesOnce = true;
     TMemberDates fDates;
+    TRuntimePrograms fPrograms;
     TSharedRows fSharedRows;
     // Set on the user-interface thread, read by the packing threads too.
     std::atomic<bool> fCancelled{false};

@@ -6,6 +6,7 @@
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/FileSource.h"
 #include "runtime/core/PathTokens.h"
+#include "runtime/core/RuntimeMachine.h"
 #include "runtime/core/SetupContents.h"
 
 #include <algorithm>
@@ -80,7 +81,8 @@ int RunInspectCommand(const std::string& aSetupPath, bool aJson) {
         return 0;
     }
     std::cout << "Setup file: " << aSetupPath << " (" << file.Size() << " bytes)\n"
-              << "Installer runtime: " << contents.Layout.StubSize << " bytes\n";
+              << "Installer runtime: " << contents.Layout.StubSize << " bytes, for "
+              << MachineName(contents.RuntimeMachine) << " Windows\n";
     PrintCabinets(contents);
     std::cout << "Size trailer: " << contents.Trailer << '\n';
     if (contents.Signature)

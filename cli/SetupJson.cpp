@@ -1,5 +1,7 @@
 #include "cli/SetupJson.h"
 
+#include "runtime/core/RuntimeMachine.h"
+
 #include <nlohmann/json.hpp>
 
 namespace kf {
@@ -10,6 +12,14 @@ using TJson = nlohmann::ordered_json;
 
 constexpr uint16_t kCompressionType = 0x000F;
 constexpr uint16_t kLzx = 3;
+
+TJson Architecture(uint16_t aMachine) {
+    if (aMachine == kMachineX86)
+        return "x86";
+    if (aMachine == kMachineX64)
+        return "x64";
+    return nullptr;
+}
 
 TJson Compression(uint16_t aField) {
     switch (aField & kCompressionType) {
@@ -112,7 +122,10 @@ TJson Fields(const TInstallerData& aData) {
 } // namespace
 
 std::string SetupJson(const std::string& aPath, uint64_t aFileSize, const TSetupContents& aContents) {
-    TJson document = {{"setupFile", aPath}, {"size", aFileSize}, {"runtimeSize", aContents.Layout.StubSize}};
+    TJson document = {{"setupFile", aPath},
+                      {"size", aFileSize},
+                      {"runtimeSize", aContents.Layout.StubSize},
+                      {"runtimeArchitecture", Architecture(aContents.RuntimeMachine)}};
     document["fileCabinets"] = FileCabinets(aContents);
     document["mainCabinet"] = MainCabinet(aContents);
     document["trailer"] = aContents.Trailer;

@@ -75,6 +75,7 @@ void TProject::ResetToNew() {
     CompanyName = "\xC2\xA9 2006 Company";
     SetupFile = fDefaultSetupFile;
     Compression = 1;
+    TargetWindows = kTarget32Bit;
 
     LogoBitmap = fProgramFolder + "Logo.bmp";
     HeaderBitmap = fProgramFolder + "Header.bmp";

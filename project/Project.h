@@ -11,6 +11,9 @@ namespace kf {
 inline constexpr const char* kInstallPathToken = "%Install Path%";
 inline constexpr const char* kUninstallerName = "Uninstall.exe";
 inline constexpr const char* kUninstallerSize = "51200";
+// The Windows a setup is built for, by its position in the General page's list.
+inline constexpr int kTarget32Bit = 0; // "32-bit (x86)": Installer.exe and Uninstall.exe
+inline constexpr int kTarget64Bit = 1; // "64-bit (x64)": Installer64.exe and Uninstall64.exe
 
 // Page entry fields that belong to no saved field but follow the project's rules (links, New).
 struct TEntryFields {
@@ -54,6 +57,7 @@ public:
     std::string CompanyName = "\xC2\xA9 2006 Company";
     std::string SetupFile;
     int Compression = 1;
+    int TargetWindows = kTarget32Bit; // ComboBox11: which runtime the setup carries
     std::string LogoBitmap;
     std::string HeaderBitmap;
     bool ShowLicense = false;

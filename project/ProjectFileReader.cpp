@@ -51,6 +51,8 @@ void ReadSettings(TProject& aProject, const TIniProfile& anIni) {
     aProject.SetIncludeUninstaller(flag("18"));
     aProject.LaunchFile = flag("19");
     aProject.RestartComputer = flag("21");
+    // Files written before the choice existed are for 32-bit Windows.
+    aProject.TargetWindows = PositionOrNone(anIni.ReadInteger(kSettings, "22", kTarget32Bit), 2);
 }
 
 void ReadTexts(TProject& aProject) {

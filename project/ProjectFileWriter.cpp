@@ -84,6 +84,7 @@ void WriteSettings(TProjectTextWriter& aWriter, const TProject& aProject) {
     ini.Write("19", aProject.LaunchFile);
     ini.Write("20", aProject.LaunchFileIndex);
     ini.Write("21", aProject.RestartComputer);
+    ini.Write("22", aProject.TargetWindows);
 }
 
 } // namespace

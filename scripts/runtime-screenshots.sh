@@ -22,8 +22,8 @@ head -c 400M /dev/urandom > files/big.bin
 # No compression (5), the readme shown (11, 12), and the large file as a third row.
 sed -i -e 's/^5=.*/5=0/' -e 's/^11=.*/11=1/' -e 's/^12=.*/12=Readme.rtf/' \
     -e 's/^\[Files\]/[Files]\n2=files\/big.bin?0?%Install Path%\\big.bin?Overwrite?Yes?No?/' Example.kfp
-KELPFORGE_PROGRAM_FOLDER="$build/runtime-x86_64/" KELPFORGE_CABINET_LIBRARY="$build/bin/libkfcabinet.so" \
-    "$build/bin/kelpforge-cli" build Example.kfp -o "$work/Setup.exe"
+KELPFORGE_PROGRAM_FOLDER="$build/bin/" KELPFORGE_CABINET_LIBRARY="$build/bin/libkfcabinet.so" \
+    "$build/bin/kelpforge-cli" build Example.kfp --set TargetWindows=1 -o "$work/Setup.exe"
 
 display=:57
 Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &

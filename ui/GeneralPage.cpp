@@ -54,6 +54,15 @@ TGeneralPage::TGeneralPage(TProject& aProject, QWidget* aParent) : QWidget(aPare
     grid->addWidget(new QLabel(QStringLiteral("Compression Type:"), this), compressionRow, 0);
     grid->addWidget(fComboBox1, compressionRow, 1);
 
+    fComboBox11 = CreateChoiceList(this, "ComboBox11", {"32-bit (x86)", "64-bit (x64)"});
+    connect(fComboBox11, &QComboBox::activated, this,
+            [this](int anIndex) { fProject.TargetWindows = anIndex; });
+    const int targetRow = grid->rowCount();
+    auto* targetLabel = new QLabel(QStringLiteral("Target Windows:"), this);
+    targetLabel->setBuddy(fComboBox11);
+    grid->addWidget(targetLabel, targetRow, 0);
+    grid->addWidget(fComboBox11, targetRow, 1);
+
     auto* separator = new QFrame(this);
     separator->setObjectName(QStringLiteral("Bevel1"));
     separator->setFrameShape(QFrame::HLine);
@@ -94,6 +103,7 @@ void TGeneralPage::ShowModel() {
     ShowText(fEdit3, fProject.CompanyName);
     ShowText(fEdit4, fProject.SetupFile);
     fComboBox1->setCurrentIndex(fProject.Compression);
+    fComboBox11->setCurrentIndex(fProject.TargetWindows);
     ShowText(fEdit5, fProject.LogoBitmap);
     ShowText(fEdit6, fProject.HeaderBitmap);
 }

@@ -21,7 +21,8 @@ inline constexpr const char* kSetupFileFilter = "Exe file (*.exe)|*.exe";
 inline constexpr const char* kLogoFilter = "Bitmap Files 164x314 pixels (*.bmp)|*.bmp";
 inline constexpr const char* kHeaderFilter = "Bitmap Files 55x55 pixels (*.bmp)|*.bmp";
 
-// The General page: product data, the setup file, the compression and the two bitmaps.
+// The General page: product data, the setup file, the compression, the target Windows and the
+// two bitmaps.
 class TGeneralPage : public QWidget {
     Q_OBJECT
 
@@ -55,6 +56,7 @@ private:
     QLineEdit* fEdit3 = nullptr;
     QLineEdit* fEdit4 = nullptr;
     QComboBox* fComboBox1 = nullptr;
+    QComboBox* fComboBox11 = nullptr;
     QLineEdit* fEdit5 = nullptr;
     QLineEdit* fEdit6 = nullptr;
 };

@@ -2,6 +2,7 @@
 
 #include "project/Exception.h"
 #include "runtime/core/ByteWindow.h"
+#include "runtime/core/RuntimeMachine.h"
 #include "runtime/core/SharedCabinets.h"
 
 #include <algorithm>
@@ -73,6 +74,7 @@ TSetupContents ReadSetupContents(TByteSource& aFile, const TDataFileDecoder& aDe
     ReadMainCabinet(setup, aDecodeDataFile, contents);
     PlaceFileCabinets(contents.Layout, PackedSizes(contents.Data));
     CheckFileCabinets(setup, contents);
+    contents.RuntimeMachine = WindowsMachineOf(setup, contents.Layout.StubSize);
     return contents;
 }
 

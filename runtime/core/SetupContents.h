@@ -26,6 +26,7 @@ std::optional<std::string> MainMemberSizeProblem(uint64_t aLength);
 struct TSetupContents {
     std::string Trailer;
     TSetupLayout Layout;
+    uint16_t RuntimeMachine = 0; // of the runtime in front of the package, see WindowsMachineOf
     std::optional<TSetupSignature> Signature;
     std::vector<TCabinetMember> MainMembers;
     TInstallerDataLines DataLines;

@@ -490,3 +490,32 @@ TEST_F(BuildDriverTest, AFileThatAnEarlierRowOfItsNameHoldsIsStoredOnce) {
               (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6}));
     EXPECT_GT(apart.size(), setup.size() + 2 * dll.size());
 }
+
+TEST_F(BuildDriverTest, A64BitTargetCarriesThe64BitRuntimeAndUninstallerUnderTheUsualName) {
+    const std::string stub64 = "MZ 64-bit installer";
+    temp.WriteFile("program/Installer64.exe", stub64);
+    temp.WriteFile("program/Uninstall64.exe", std::string(4000, 'w'));
+    AddFile("src/a.exe", "a", "%Install Path%\\a.exe");
+    project.SetIncludeUninstaller(true);
+    project.TargetWindows = kTarget64Bit;
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    const std::string setup = ReadFile(temp.Path("out/Setup.exe"));
+    EXPECT_TRUE(setup.starts_with(stub64));
+    const TSetupContents contents = ContentsOf(setup, temp.Path("decoded"));
+    EXPECT_EQ(contents.Layout.StubSize, stub64.size());
+    ASSERT_EQ(contents.FileMembers.size(), 2u);
+    EXPECT_EQ(contents.FileMembers[1].Name, "Uninstall.exe");
+    const auto uninstaller = test::ExtractCabinet(
+        setup.substr(contents.Layout.CabinetOffsets[1], contents.Layout.CabinetSizes[1]), temp.Path("u"));
+    EXPECT_EQ(uninstaller.at(0).second, std::string(4000, 'w'));
+    EXPECT_TRUE(NoBuildFolderLeft());
+
+    project.TargetWindows = -1; // a value from a later version
+    try {
+        Build();
+        ADD_FAILURE() << "built for an unknown Windows";
+    } catch (const Exception& error) {
+        EXPECT_NE(std::string(error.what()).find("choose one on the General page"), std::string::npos)
+            << error.what();
+    }
+}

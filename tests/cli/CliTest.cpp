@@ -131,6 +131,7 @@ TEST_F(CliTest, InspectJsonDescribesTheSetupForScripts) {
     const nlohmann::json document = nlohmann::json::parse(output);
     EXPECT_EQ(document["size"], std::filesystem::file_size(setup));
     EXPECT_EQ(document["runtimeSize"], kStubSize);
+    EXPECT_TRUE(document["runtimeArchitecture"].is_null()); // the stand-in is no Windows program
     uint64_t total = document["runtimeSize"].get<uint64_t>() + 10;
     ASSERT_EQ(document["fileCabinets"].size(), 2u);
     for (size_t i = 0; i < 2; ++i) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <tuple>
 #include <vector>
 
 using namespace kf;
@@ -23,6 +24,29 @@ TEST(CliExample, TheExampleProjectBuildsAndReadsBack) {
               ReadFile(KF_SOURCE_FOLDER "/examples/files/tools/open-notes.cmd"));
     EXPECT_EQ(ReadFile(temp.Path("x/license.rtf")), ReadFile(KF_SOURCE_FOLDER "/examples/License.rtf"));
     EXPECT_EQ(ReadFile(temp.Path("x/logo.bmp")), ReadFile(KF_SOURCE_FOLDER "/resources/Logo.bmp"));
+}
+
+TEST(CliExample, InspectNamesTheWindowsOfTheRuntimeEachTargetCarries) {
+    test::TTempFolder temp;
+    const std::string cli = "'" KF_BIN_FOLDER "/kelpforge-cli' ";
+    for (const auto& [target, name, json] :
+         {std::tuple{"0", "32-bit (x86)", "\"x86\""}, std::tuple{"1", "64-bit (x64)", "\"x64\""}}) {
+        const std::string setup = temp.Path(std::string("Setup") + target + ".exe");
+        int code = -1;
+        const std::string output = RunCommand("cd '" KF_SOURCE_FOLDER "/examples' && " + cli +
+                                                  "build Example.kfp --quiet --set TargetWindows=" + target +
+                                                  " -o '" + setup + "' 2>&1",
+                                              code);
+        ASSERT_EQ(code, 0) << output;
+        EXPECT_NE(RunCommand(cli + "inspect '" + setup + "'", code)
+                      .find(std::string("bytes, for ") + name + " Windows"),
+                  std::string::npos)
+            << target;
+        EXPECT_NE(RunCommand(cli + "inspect --json '" + setup + "'", code)
+                      .find(std::string("\"runtimeArchitecture\": ") + json),
+                  std::string::npos)
+            << target;
+    }
 }
 
 // A setup signed by osslsigncode carries its certificate table after the trailer.

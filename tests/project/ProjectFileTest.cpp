@@ -61,6 +61,7 @@ protected:
         project.LaunchFile = true;
         project.SetLaunchFileIndex(1);
         project.RestartComputer = true;
+        project.TargetWindows = kTarget64Bit;
         project.Shortcuts.Append({"%Desktop%\\App", "%Install Path%\\app.exe"}, "0012App");
         project.Shortcuts.Append({"%Programs Menu%\\Kelp\\Data", "%System%\\data.bin"}, "0020Kelp\\Data");
         project.RegistryValues.Append({"HKCU", "Software\\Kelp", "Count", "Dword", "5", "No"},
@@ -91,6 +92,7 @@ void ExpectSameSettings(const TProject& a, const TProject& b) {
     EXPECT_EQ(a.LaunchFile, b.LaunchFile);
     EXPECT_EQ(a.LaunchFileIndex, b.LaunchFileIndex);
     EXPECT_EQ(a.RestartComputer, b.RestartComputer);
+    EXPECT_EQ(a.TargetWindows, b.TargetWindows);
 }
 
 } // namespace
@@ -123,8 +125,9 @@ TEST_F(ProjectFileTest, WritesSectionsKeysAndRowsInTheirLayout) {
     const std::string text = ComposeProjectText(project);
     EXPECT_TRUE(text.starts_with("[Settings]\r\n1=My Program\r\n2=1.0\r\n3=\u00A9 2006 Company\r\n"
                                  "4=/home/u/Setup.exe\r\n5=1\r\n6=/opt/kelpforge/Logo.bmp\r\n"));
-    EXPECT_NE(text.find("\r\n17=Software\\My Program\\InstallPath\r\n18=1\r\n19=0\r\n20=-1\r\n21=0\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        text.find("\r\n17=Software\\My Program\\InstallPath\r\n18=1\r\n19=0\r\n20=-1\r\n21=0\r\n22=0\r\n"),
+        std::string::npos);
     EXPECT_NE(text.find("[Files]\r\n0=/opt/kelpforge/Uninstall.exe?51200?%Install Path%\\Uninstall.exe?"
                         "Overwrite?Yes?No?\r\n"),
               std::string::npos);
@@ -175,6 +178,12 @@ TEST_F(ProjectFileTest, ReadsHandWrittenValuesWithTheProfileRules) {
     EXPECT_EQ(project.Files[0], (TFileEntry{app, "5", "%Install Path%\\second", "Skip", "No", "Yes"}));
     EXPECT_EQ(project.Files[1], (TFileEntry{app, "5", "%Install Path%\\first", "Overwrite", "Yes", ""}));
     EXPECT_EQ(project.LaunchFileIndex, 1);
+}
+
+TEST_F(ProjectFileTest, TheTargetWindowsOfAnOlderFileIs32BitAndAnUnknownOneIsNone) {
+    EXPECT_EQ(OpenText("[Settings]\n1=Old\n").TargetWindows, kTarget32Bit);
+    EXPECT_EQ(OpenText("[Settings]\n22=1\n").TargetWindows, kTarget64Bit);
+    EXPECT_EQ(OpenText("[Settings]\n22=2\n").TargetWindows, -1);
 }
 
 TEST_F(ProjectFileTest, ALaunchPositionOutsideTheFileListReadsAsNone) {

@@ -48,6 +48,9 @@ TEST_F(GeneralPageTest, StartsWithTheNewProjectsValuesInTabOrder) {
     EXPECT_EQ(Choices("ComboBox1"), QStringList({"No compression", "Normal", "Maximal"}));
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentText(), "Normal");
     EXPECT_FALSE(Find<QComboBox>("ComboBox1")->isEditable());
+    EXPECT_EQ(Choices("ComboBox11"), QStringList({"32-bit (x86)", "64-bit (x64)"}));
+    EXPECT_EQ(Find<QComboBox>("ComboBox11")->currentText(), "32-bit (x86)");
+    EXPECT_GT(Find<QComboBox>("ComboBox11")->y(), Find<QComboBox>("ComboBox1")->y());
     EXPECT_EQ(Text("Edit5"), QString::fromStdString(ProgramFolder() + "Logo.bmp"));
     EXPECT_EQ(Text("Edit6"), QString::fromStdString(ProgramFolder() + "Header.bmp"));
     for (const char* button : {"Button1", "Button2", "Button3"})
@@ -57,16 +60,16 @@ TEST_F(GeneralPageTest, StartsWithTheNewProjectsValuesInTabOrder) {
     for (const QLabel* label : fGeneralPage->findChildren<QLabel*>())
         labels << label->text();
     for (const char* caption : {"Product Name:", "Product Version:", "Company Name:", "Setup File:",
-                                "Compression Type:", "Logo Bitmap:", "Header Bitmap:"})
+                                "Compression Type:", "Target Windows:", "Logo Bitmap:", "Header Bitmap:"})
         EXPECT_TRUE(labels.contains(QLatin1String(caption))) << caption;
 
-    // The separator stands between the compression and the logo rows.
+    // The separator stands between the target Windows and the logo rows.
     const auto* separator = Find<QFrame>("Bevel1");
-    EXPECT_GT(separator->y(), Find<QComboBox>("ComboBox1")->y());
+    EXPECT_GT(separator->y(), Find<QComboBox>("ComboBox11")->y());
     EXPECT_LT(separator->y(), Find<QLineEdit>("Edit5")->y());
 
-    const QStringList order{"Edit1",     "Edit2", "Edit3",   "Edit4", "Button1",
-                            "ComboBox1", "Edit5", "Button2", "Edit6", "Button3"};
+    const QStringList order{"Edit1",      "Edit2", "Edit3",   "Edit4", "Button1", "ComboBox1",
+                            "ComboBox11", "Edit5", "Button2", "Edit6", "Button3"};
     QStringList chain;
     QWidget* widget = Find<QWidget>("Edit1");
     for (int step = 0; step < 200 && chain.size() < order.size(); ++step) {
@@ -146,18 +149,21 @@ TEST_F(GeneralPageTest, EditsReachTheProjectAndNewShowsTheDefaultsAgain) {
     Type("Edit5", "/art/logo.bmp");
     Type("Edit6", "/art/header.bmp");
     Choose("ComboBox1", 2);
+    Choose("ComboBox11", 1);
     const TProject& project = fForm->Project();
     EXPECT_EQ(project.ProductVersion, "2.5");
     EXPECT_EQ(project.CompanyName, "Kelp Ltd");
     EXPECT_EQ(project.LogoBitmap, "/art/logo.bmp");
     EXPECT_EQ(project.HeaderBitmap, "/art/header.bmp");
     EXPECT_EQ(project.Compression, 2);
+    EXPECT_EQ(project.TargetWindows, kTarget64Bit);
 
     fForm->ToolButton1Click();
     EXPECT_EQ(Text("Edit2"), "1.0");
     EXPECT_EQ(Text("Edit3"), QString::fromUtf8("\u00A9 2006 Company"));
     EXPECT_EQ(Text("Edit5"), QString::fromStdString(ProgramFolder() + "Logo.bmp"));
     EXPECT_EQ(Find<QComboBox>("ComboBox1")->currentIndex(), 1);
+    EXPECT_EQ(Find<QComboBox>("ComboBox11")->currentIndex(), 0);
 }
 
 TEST_F(FinishPageTest, LaunchChooserIsEnabledByItsCheckBoxEvenWhenEmpty) {

@@ -30,9 +30,8 @@ std::string FaultsOf(const std::vector<TImportedLibrary>& aLibraries) {
 TEST(RuntimeImports, EverySlotOfTheShippedProgramsIsFilledAndTheShellLibrariesLoadLate) {
     const std::set<std::string> late = {"user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll",
                                         "ole32.dll"};
-    for (const char* folder : {KF_PROGRAM_FOLDER, KF_RUNTIME_TEST_FOLDER})
-        for (const char* program : {"/Installer.exe", "/Uninstall.exe"}) {
-            const std::string path = std::string(folder) + program;
+    for (const char* program : {"/Installer.exe", "/Uninstall.exe", "/Installer64.exe", "/Uninstall64.exe"}) {
+            const std::string path = std::string(KF_PROGRAM_FOLDER) + program;
             SCOPED_TRACE(path);
             const auto libraries = ReadImports(ReadFile(path));
             EXPECT_EQ(FaultsOf(libraries), "");

@@ -35,13 +35,21 @@ std::string Noise(size_t aLength, unsigned aSeed) {
 // test libraries built for the same architecture.
 struct TArchitecture {
     const char* Name;
-    const char* RuntimeFolder;
+    int TargetWindows;
+    const char* Installer;
+    const char* Uninstaller;
     const char* PlantedLibrary;
     const char* RegisteredLibrary;
 };
 
-const TArchitecture kI686{"i686", KF_PROGRAM_FOLDER, KF_PLANTED_LIBRARY_I686, KF_REGISTERED_LIBRARY_I686};
-const TArchitecture kX86_64{"x86_64", KF_RUNTIME_FOLDER, KF_PLANTED_LIBRARY, KF_REGISTERED_LIBRARY};
+const TArchitecture kI686{"i686",
+                          kTarget32Bit,
+                          "Installer.exe",
+                          "Uninstall.exe",
+                          KF_PLANTED_LIBRARY_I686,
+                          KF_REGISTERED_LIBRARY_I686};
+const TArchitecture kX86_64{"x86_64",          kTarget64Bit,       "Installer64.exe",
+                            "Uninstall64.exe", KF_PLANTED_LIBRARY, KF_REGISTERED_LIBRARY};
 
 void PrintTo(const TArchitecture& anArchitecture, std::ostream* aStream) {
     *aStream << anArchitecture.Name;
@@ -86,13 +94,14 @@ protected:
     std::string Wine(const std::string& anArguments, int& anExitCode, const std::string& anEnvironment = "") {
         const std::string wine =
             std::string_view(arch.Name) == kI686.Name ? Wine32Loader() : "'" KF_WINE64 "'";
-        return RunCommand(anEnvironment + " WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all " + wine + " " +
-                              anArguments + " 2>&1",
+        return RunCommand("WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all " + anEnvironment + " " + wine +
+                              " " + anArguments + " 2>&1",
                           anExitCode);
     }
 
     TProject Project() {
-        TProject project(std::string(arch.RuntimeFolder) + "/", temp.Path("Setup.exe"));
+        TProject project(KF_PROGRAM_FOLDER "/", temp.Path("Setup.exe"));
+        project.TargetWindows = arch.TargetWindows;
         project.SetProductName(tag);
         project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
         project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
@@ -121,9 +130,9 @@ protected:
         SaveProjectFile(aProject, temp.Path("setup.kfp"));
         int code = -1;
         const std::string output =
-            RunCommand("KELPFORGE_PROGRAM_FOLDER='" + std::string(arch.RuntimeFolder) +
-                           "/' KELPFORGE_CABINET_LIBRARY='" KF_CABINET_LIBRARY "' TMPDIR='" + temp.Path("") +
-                           "' '" KF_CLI "' build '" + temp.Path("setup.kfp") + "' 2>&1",
+            RunCommand("KELPFORGE_PROGRAM_FOLDER='" KF_PROGRAM_FOLDER
+                       "/' KELPFORGE_CABINET_LIBRARY='" KF_CABINET_LIBRARY "' TMPDIR='" +
+                           temp.Path("") + "' '" KF_CLI "' build '" + temp.Path("setup.kfp") + "' 2>&1",
                        code);
         EXPECT_EQ(code, 0) << output;
         return temp.Path("Setup.exe");
@@ -205,7 +214,7 @@ TEST_P(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
         EXPECT_EQ(ReadFile((installed / relative).string()), content) << target;
     }
     EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()),
-              ReadFile(std::string(arch.RuntimeFolder) + "/Uninstall.exe"));
+              ReadFile(std::string(KF_PROGRAM_FOLDER "/") + arch.Uninstaller));
     EXPECT_TRUE(fs::exists(installed / "bin/server.dll.registered"));
     // HKLM values make it a per-machine installation, whose shortcuts are everyone's.
     EXPECT_TRUE(fs::exists(ProgramsMenuLink(true)));
@@ -261,13 +270,22 @@ TEST_P(SetupUnderWine, TheWizardOpensOnAScreen) {
         display.erase(std::remove(display.begin(), display.end(), '\n'), display.end());
     }
     ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    const std::string wizard =
-        Wine("'" + setup + "' > /dev/null 2>&1 & echo $!", code, "DISPLAY=:" + display);
+    // A Wine server of its own, whose desktop is on this screen: the shared prefix's server may have
+    // started its desktop with no screen. The files and the registry are the shared prefix's.
+    const fs::path prefix = temp.Path("prefix");
+    fs::create_directories(prefix);
+    fs::create_directory_symlink(fs::path(KF_WINE_PREFIX) / "drive_c", prefix / "drive_c");
+    fs::copy(fs::path(KF_WINE_PREFIX) / "dosdevices", prefix / "dosdevices", fs::copy_options::copy_symlinks);
+    for (const char* file : {"system.reg", "user.reg", "userdef.reg", ".update-timestamp"})
+        fs::copy_file(fs::path(KF_WINE_PREFIX) / file, prefix / file);
+    const std::string environment = "WINEPREFIX='" + prefix.string() + "' DISPLAY=:" + display;
+    Wine("'" + setup + "' > /dev/null 2>&1 &", code, environment);
     const std::string found =
         RunCommand("DISPLAY=:" + display + " timeout 120 xdotool search --sync --name '^" + tag +
                        " .*Setup$' getwindowname getwindowgeometry 2>&1",
                    code);
-    RunCommand("kill " + std::to_string(std::stol(wizard)) + " " + std::to_string(std::stol(server)), code);
+    const std::string wineserver = (fs::path(KF_WINE64).parent_path() / "wineserver").string();
+    RunCommand(environment + " '" + wineserver + "' -k; kill " + std::to_string(std::stol(server)), code);
     ASSERT_TRUE(found.starts_with(tag + " 1.0 Setup\n")) << found;
     // The wizard's own window (500 x 360 inside its frame), not a message box of that caption.
     const size_t size = found.find("Geometry: ");
@@ -276,6 +294,39 @@ TEST_P(SetupUnderWine, TheWizardOpensOnAScreen) {
     ASSERT_EQ(std::sscanf(found.c_str() + size, "Geometry: %dx%d", &width, &height), 2) << found;
     EXPECT_GE(width, 500) << found;
     EXPECT_GE(height, 360) << found;
+}
+
+TEST_P(SetupUnderWine, EachRuntimeGetsTheFoldersAndRegistryViewOfItsWindows) {
+    const bool wide = arch.TargetWindows == kTarget64Bit;
+    TProject project = Project();
+    project.Files.push_back(TFileEntry{temp.WriteFile("src/pf.txt", "program files"), "0",
+                                       "%Program Files%\\" + tag + "\\pf.txt", "Overwrite", "Yes", "No"});
+    project.Files.push_back(TFileEntry{temp.WriteFile("src/sys.txt", "system"), "0",
+                                       "%System%\\" + tag + ".txt", "Overwrite", "Yes", "No"});
+    project.RefreshFileList();
+    ASSERT_EQ(RunSetup(Build(project)), kSuccess);
+    const fs::path drive = fs::path(KF_WINE_PREFIX) / "drive_c";
+    const fs::path programFiles = drive / (wide ? "Program Files" : "Program Files (x86)") / tag / "pf.txt";
+    const fs::path system = drive / "windows" / (wide ? "system32" : "syswow64") / (tag + ".txt");
+    EXPECT_EQ(ReadFile(programFiles.string()), "program files");
+    EXPECT_EQ(ReadFile(system.string()), "system");
+    // The 64-bit view of the registry, whatever the runtime: a 32-bit one writes below WOW6432Node.
+    int code = -1;
+    RunCommand("WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all '" KF_WINE64 "' reg query 'HKLM\\Software\\" +
+                   std::string(wide ? "" : "WOW6432Node\\") + tag + "' /v Path 2>&1",
+               code);
+    EXPECT_EQ(code, 0);
+    RunCommand("WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all '" KF_WINE64 "' reg query 'HKLM\\Software\\" +
+                   std::string(wide ? "WOW6432Node\\" : "") + tag + "' /v Path 2>&1",
+               code);
+    EXPECT_NE(code, 0);
+
+    const std::string output = Wine("'" + installFolder + "\\Uninstall.exe' /S", code);
+    EXPECT_EQ(code, kSuccess) << output;
+    EXPECT_FALSE(fs::exists(programFiles));
+    EXPECT_FALSE(fs::exists(system));
+    fs::remove_all(programFiles.parent_path());
+    fs::remove(system);
 }
 
 TEST_P(SetupUnderWine, ADamagedSetupInstallsNothing) {
@@ -471,7 +522,7 @@ TEST_P(SetupUnderWine, ASignedSetupInstallsAndUninstallsAndRefusesDamageInItsPac
 
     // One flipped bit in the main cabinet, which now stands in front of the signature.
     std::string damaged = ReadFile(signedSetup);
-    const size_t runtimeSize = fs::file_size(std::string(arch.RuntimeFolder) + "/Installer.exe");
+    const size_t runtimeSize = fs::file_size(std::string(KF_PROGRAM_FOLDER "/") + arch.Installer);
     damaged[runtimeSize + (fs::file_size(setup) - runtimeSize) * 3 / 4] ^= 0x01;
     const std::string damagedSetup = temp.WriteFile("SignedDamaged.exe", damaged);
     Wine(SilentArguments(damagedSetup, temp.Path("damaged.log")), code);
