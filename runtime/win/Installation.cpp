@@ -2,6 +2,8 @@
 
 #include "project/Exception.h"
 #include "runtime/core/SetupContents.h"
+#include "runtime/core/UninstallLogMerge.h"
+#include "runtime/win/FileWindow.h"
 #include "runtime/win/MemberOutputs.h"
 #include "runtime/win/Registry.h"
 #include "runtime/win/Removal.h"
@@ -175,9 +177,26 @@ void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
     fActions.Line("Added the uninstall entry " + std::string(RootKeyName(root)) + "\\" + key);
 }
 
+// An installation over an earlier one keeps the earlier records, so that one uninstall removes
+// what every installation into the folder created.
+TUninstallLog TInstallation::LogWithEarlier(const std::string& aPath) {
+    if (!Exists(aPath))
+        return fLog;
+    try {
+        const TReadFile file(Wide(aPath));
+        const TUninstallLog earlier = ReadUninstallLog(file.Read(0, static_cast<size_t>(file.Size())));
+        fActions.Line("Kept the records of the earlier uninstall log " + aPath);
+        return MergeUninstallLogs(earlier, fLog);
+    } catch (const std::exception& error) {
+        fActions.Line("The earlier uninstall log " + aPath +
+                      " cannot be read, so only this installation's records are kept: " + error.what());
+        return fLog;
+    }
+}
+
 void TInstallation::SaveUninstallLog(const TInstallPlan& aPlan) {
     const std::string path = JoinPath(aPlan.InstallFolder, kUninstallLogName);
-    const std::string text = WriteUninstallLog(fLog);
+    const std::string text = WriteUninstallLog(LogWithEarlier(path));
     KeepExisting(path);
     const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -36,6 +36,7 @@ private:
     void WriteValue(const TValueAction& aValue);
     void NoteValue(int aRoot, const std::string& aKey, const std::string& aName);
     void AddUninstallEntry(const TInstallPlan& aPlan);
+    TUninstallLog LogWithEarlier(const std::string& aPath);
     void SaveUninstallLog(const TInstallPlan& aPlan);
     void RollBack();
 

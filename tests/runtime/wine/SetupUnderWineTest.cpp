@@ -329,6 +329,59 @@ TEST_P(SetupUnderWine, EachRuntimeGetsTheFoldersAndRegistryViewOfItsWindows) {
     fs::remove(system);
 }
 
+TEST_P(SetupUnderWine, UninstallingAfterReinstallsRemovesWhatEveryInstallCreated) {
+    const fs::path quickLaunch = fs::path(KF_WINE_PREFIX) / "drive_c/users" / UserName() /
+                                 "AppData/Roaming/Microsoft/Internet Explorer/Quick Launch";
+    const bool quickLaunchBefore = fs::exists(quickLaunch);
+    const auto project = [&](const std::string& aVersion, bool aBigFile) {
+        TProject result(KF_PROGRAM_FOLDER "/", temp.Path("Setup.exe"));
+        result.TargetWindows = arch.TargetWindows;
+        result.SetProductName(tag);
+        result.ProductVersion = aVersion;
+        result.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
+        result.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        const auto add = [&](const std::string& aName, const std::string& aBytes, const std::string& aTarget,
+                             const char* anIfExists) {
+            result.Files.push_back(TFileEntry{temp.WriteFile("src" + aVersion + "/" + aName, aBytes), "0",
+                                              "%Install Path%\\" + aTarget, anIfExists, "Yes", "No"});
+        };
+        add("readme.txt", "Read me, " + aVersion, "readme.txt", "Skip");
+        if (aBigFile)
+            add("big.bin", Noise(3 << 20, 5), "data\\big.bin", "Overwrite");
+        add("tool.exe", "tool " + aVersion, "bin\\deep\\tool.exe", "Overwrite");
+        result.SetIncludeUninstaller(true);
+        result.RefreshFileList();
+        result.Shortcuts.Append({}, "0010" + tag + "\\Read Me");
+        result.Shortcuts.Append({}, "0013" + tag + " Read Me");
+        result.RegistryValues.Append({}, "20" + registryKey + "\\Machine|Path=0%Install Path%");
+        result.RegistryValues.Append({}, "10" + registryKey + "\\User\\Deep|Version=0" + aVersion);
+        return result;
+    };
+    const std::string first = Build(project("1.0", true));
+    fs::rename(first, temp.Path("v1.exe"));
+    const std::string second = Build(project("2.0", false));
+    for (const std::string& setup : {temp.Path("v1.exe"), temp.Path("v1.exe"), second})
+        ASSERT_EQ(RunSetup(setup), kSuccess) << setup;
+    EXPECT_TRUE(fs::exists(installed / "data/big.bin"));
+    EXPECT_EQ(ReadFile((installed / "readme.txt").string()), "Read me, 1.0"); // skipped since
+    EXPECT_EQ(ReadFile((installed / "bin/deep/tool.exe").string()), "tool 2.0");
+
+    int code = -1;
+    const std::string output = Wine(
+        "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+        code);
+    ASSERT_EQ(code, kSuccess) << output << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_TRUE(GoneSoon(fs::path(KF_WINE_PREFIX) / "drive_c" / tag)) << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_FALSE(fs::exists(ProgramsMenuLink(true).parent_path()));
+    EXPECT_FALSE(fs::exists(quickLaunch / (tag + " Read Me.lnk")));
+    EXPECT_EQ(fs::exists(quickLaunch), quickLaunchBefore);
+    for (const std::string& key : {"HKLM\\" + registryKey, "HKCU\\" + registryKey,
+                                   "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag}) {
+        Wine("reg query '" + key + "'", code);
+        EXPECT_NE(code, 0) << key << " is left";
+    }
+}
+
 TEST_P(SetupUnderWine, ADamagedSetupInstallsNothing) {
     const std::string good = ReadFile(Build(Project()));
     const size_t mainSize = std::stoul(good.substr(good.size() - 10));
