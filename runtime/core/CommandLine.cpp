@@ -61,13 +61,55 @@ std::string Quoted(const std::string& anArgument) {
     return anArgument.find_first_of(" \t") == std::string::npos ? anArgument : "\"" + anArgument + "\"";
 }
 
-// /D= takes the rest of the line as it stands; quotes keep what a bare folder would lose to the
-// reader: blanks at its end, and quotes around it.
+// A bare folder reads back as written only without blanks, which would end it before an option
+// or be trimmed at its end.
 std::string FolderOption(const std::string& aFolder) {
-    const bool quoted = aFolder.size() >= 2 && aFolder.front() == '"' && aFolder.back() == '"';
-    if (!aFolder.empty() && (IsBlank(aFolder.back()) || quoted))
+    if (aFolder.find_first_of(" \t") != std::string::npos)
         return "/D=\"" + aFolder + "\"";
     return "/D=" + aFolder;
+}
+
+// Whether an option begins here, quoted or not.
+bool StartsAnOption(std::string_view aText) {
+    if (!aText.empty() && aText.front() == '"')
+        aText.remove_prefix(1);
+    for (std::string_view option : {"/S", "/ELEVATED"})
+        if (StartsWithOption(aText, option) &&
+            (aText.size() == option.size() || IsBlank(aText[option.size()]) || aText[option.size()] == '"'))
+            return true;
+    for (std::string_view option : {"/D=", "/LOG=", "/ORIGINAL="})
+        if (StartsWithOption(aText, option))
+            return true;
+    return false;
+}
+
+// The folder of an unquoted /D=: the rest of the line, or up to the blanks before the next option
+// when one follows; blanks inside quotes belong to the folder.
+std::string TakeFolder(std::string_view& aText) {
+    size_t end = 3;
+    for (bool quoted = false; end < aText.size(); ++end) {
+        if (aText[end] == '"')
+            quoted = !quoted;
+        else if (!quoted && IsBlank(aText[end]) && StartsAnOption(SkipBlanks(aText.substr(end))))
+            break;
+    }
+    std::string_view folder = aText.substr(3, end - 3);
+    aText.remove_prefix(end);
+    while (!folder.empty() && IsBlank(folder.back()))
+        folder.remove_suffix(1);
+    if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
+        folder = folder.substr(1, folder.size() - 2);
+    return std::string(folder);
+}
+
+// Windows folders hold no quotes, and an option needs its folder.
+std::string CheckedFolder(std::string aFolder) {
+    if (aFolder.empty())
+        throw Exception("The option /D= names no install folder.");
+    if (aFolder.find('"') != std::string::npos)
+        throw Exception(
+            "The option /D= has a quote inside its folder; quote the whole option or the folder.");
+    return aFolder;
 }
 
 } // namespace
@@ -82,19 +124,12 @@ TCommandLine ParseCommandLine(std::string_view anArguments) {
     TCommandLine options;
     for (std::string_view text = SkipBlanks(anArguments); !text.empty(); text = SkipBlanks(text)) {
         if (StartsWithOption(text, "/D=")) {
-            std::string_view folder = text.substr(3);
-            while (!folder.empty() && IsBlank(folder.back()))
-                folder.remove_suffix(1);
-            if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"')
-                folder = folder.substr(1, folder.size() - 2);
-            if (folder.empty())
-                throw Exception("The option /D= names no install folder.");
-            options.InstallFolder = std::string(folder);
-            break;
+            options.InstallFolder = CheckedFolder(TakeFolder(text));
+            continue;
         }
         const std::string argument = TakeArgument(text);
-        if (StartsWithOption(argument, "/D=") && argument.size() > 3 && SkipBlanks(text).empty())
-            options.InstallFolder = argument.substr(3);
+        if (StartsWithOption(argument, "/D="))
+            options.InstallFolder = CheckedFolder(argument.substr(3));
         else if (StartsWithOption(argument, "/LOG=") && argument.size() > 5)
             options.LogFile = argument.substr(5);
         else if (argument == "/S" || argument == "/s")
@@ -105,6 +140,24 @@ TCommandLine ParseCommandLine(std::string_view anArguments) {
             options.Original = OriginalProgram(std::string_view(argument).substr(10));
         else
             throw Exception("Unknown option \"" + argument + "\". Use /S, /D=folder and /LOG=file.");
+    }
+    return options;
+}
+
+TCommandLine SilenceAndLogOf(std::string_view anArguments) {
+    TCommandLine options;
+    for (std::string_view text = SkipBlanks(anArguments); !text.empty(); text = SkipBlanks(text)) {
+        std::string argument;
+        bool quoted = false;
+        for (; !text.empty() && (quoted || !IsBlank(text.front())); text.remove_prefix(1))
+            if (text.front() == '"')
+                quoted = !quoted;
+            else
+                argument += text.front();
+        if (argument == "/S" || argument == "/s")
+            options.Silent = true;
+        else if (StartsWithOption(argument, "/LOG=") && argument.size() > 5)
+            options.LogFile = argument.substr(5);
     }
     return options;
 }

@@ -19,7 +19,7 @@ struct TOriginalProgram {
 // What the command line of the installer or the uninstaller asks for.
 struct TCommandLine {
     bool Silent = false;
-    std::optional<std::string> InstallFolder; // /D=path, the rest of the line
+    std::optional<std::string> InstallFolder; // /D=path
     std::optional<std::string> LogFile;       // /LOG=file
     // /ELEVATED: the program restarted itself with administrator rights and must not ask again.
     bool Elevated = false;
@@ -29,9 +29,14 @@ struct TCommandLine {
 
 // The command line without the program's own name, which comes first, quoted or not.
 std::string_view ArgumentsOf(std::string_view aCommandLine);
-// Reads /S, /LOG=file (quoted when it holds blanks) and /D=path, which takes the rest of the line
-// as it stands and so comes last. Raises an error naming anything else.
+// Reads /S, /LOG=file and /D=path in any order, each quoted whole or not; a quoted file or folder
+// may hold blanks. An unquoted /D= takes the rest of the line, up to the next option when one
+// follows it, so that a folder with blanks needs no quotes as the last option. Raises an error
+// naming anything else.
 TCommandLine ParseCommandLine(std::string_view anArguments);
+// /S and /LOG=file from a command line that ParseCommandLine refuses, so that its error can still
+// be reported as the run asked: in the log, with no window.
+TCommandLine SilenceAndLogOf(std::string_view anArguments);
 // The options as a command line that ParseCommandLine reads back the same, for restarting the program.
 std::string CommandLineText(const TCommandLine& anOptions);
 

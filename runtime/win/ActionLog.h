@@ -20,6 +20,7 @@ public:
     // Stops writing, so that another process can write to the same file.
     void Close();
     void Line(const std::string& aText);
+    bool IsOpen() const { return fHandle != INVALID_HANDLE_VALUE; }
 
 private:
     HANDLE fHandle = INVALID_HANDLE_VALUE;

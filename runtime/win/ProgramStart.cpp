@@ -12,15 +12,23 @@ namespace kf {
 int RunProgram(const std::string& aCaption, const std::string& aFailure, TProgramBody aBody) {
     ::SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     TActionLog actions;
-    bool silent = false;
+    const std::string arguments(ArgumentsOf(Utf8(::GetCommandLineW())));
+    TCommandLine options = SilenceAndLogOf(arguments);
     try {
-        const TCommandLine options = ParseCommandLine(ArgumentsOf(Utf8(::GetCommandLineW())));
-        silent = options.Silent;
+        options = ParseCommandLine(arguments);
         if (options.LogFile)
             actions.Open(Wide(*options.LogFile), options.Elevated || options.Original.has_value());
         return aBody(options, actions);
     } catch (const std::exception& error) {
-        Tell(silent, actions, aCaption, aFailure + "\r\n\r\n" + error.what(), true);
+        // A command line that cannot be read is still told as it asked: with /S, in its log only.
+        if (options.LogFile && !actions.IsOpen()) {
+            try {
+                actions.Open(Wide(*options.LogFile));
+            } catch (const std::exception&) {
+                // The error still reaches stderr or its message box.
+            }
+        }
+        Tell(options.Silent, actions, aCaption, aFailure + "\r\n\r\n" + error.what(), true);
         return kExitFailed;
     }
 }

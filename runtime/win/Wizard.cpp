@@ -274,7 +274,13 @@ void TWizard::ShowPage(size_t anIndex) {
         show(id, page == TPage::Folder);
     show(kProgress, page == TPage::Progress);
     show(kStatus, page == TPage::Progress);
-    show(kLaunch, page == TPage::Finish && fPlan.Launch && !fPlan.Restart);
+    show(kLaunch, page == TPage::Finish && fPlan.Launch);
+    // With a program to launch as well, the restart choice stands below its check box.
+    const int restartTop = fPlan.Launch ? 228 : 200;
+    for (int id : {kRestartNow, kRestartLater})
+        ::SetWindowPos(::GetDlgItem(fWindow, id), nullptr, 178,
+                       id == kRestartNow ? restartTop : restartTop + 24, 0, 0,
+                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     show(kRestartNow, page == TPage::Finish && fPlan.Restart);
     show(kRestartLater, page == TPage::Finish && fPlan.Restart);
     show(kCancel, page != TPage::Finish);
@@ -442,19 +448,19 @@ void TWizard::Install() {
     ShowPage(fPage + 1);
 }
 
+// The program is launched first, when asked, and then the computer restarted, when chosen.
 void TWizard::Finish() {
     fDone = true;
     fExitCode = kExitSuccess;
-    if (fPlan.Restart) {
-        if (::IsDlgButtonChecked(fWindow, kRestartNow) == BST_CHECKED && RestartComputer())
-            return;
-        fActions.Line("A restart is needed to complete the installation");
-        fExitCode = kExitRestartNeeded;
-        return;
-    }
     if (fPlan.Launch && ::IsDlgButtonChecked(fWindow, kLaunch) == BST_CHECKED)
         ::ShellExecuteW(fWindow, nullptr, Wide(*fPlan.Launch).c_str(), nullptr,
                         Wide(fPlan.Launch->substr(0, fPlan.Launch->rfind('\\'))).c_str(), SW_SHOWNORMAL);
+    if (!fPlan.Restart)
+        return;
+    if (::IsDlgButtonChecked(fWindow, kRestartNow) == BST_CHECKED && RestartComputer())
+        return;
+    fActions.Line("A restart is needed to complete the installation");
+    fExitCode = kExitRestartNeeded;
 }
 
 void TWizard::Paint() {

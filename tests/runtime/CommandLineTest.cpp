@@ -29,9 +29,30 @@ TEST(CommandLine, ReadsSilentLogAndInstallFolder) {
     EXPECT_EQ(ParseCommandLine("/S \"/D=C:\\Program Files\\App\"").InstallFolder, "C:\\Program Files\\App");
     EXPECT_EQ(ParseCommandLine("/log=x.log /s").LogFile, "x.log");
     EXPECT_TRUE(ParseCommandLine("/log=x.log /s").Silent);
-    // /D= takes the rest of the line, whatever it looks like.
-    EXPECT_EQ(ParseCommandLine("/D=C:\\x /S").InstallFolder, "C:\\x /S");
-    EXPECT_FALSE(ParseCommandLine("/D=C:\\x /S").Silent);
+}
+
+TEST(CommandLine, TakesTheOptionsInAnyOrderWithAnUnquotedFolderUpToTheNextOption) {
+    const TCommandLine first = ParseCommandLine("/D=C:\\Program Files\\Kelp Suite /S /LOG=C:\\x.log");
+    EXPECT_EQ(first.InstallFolder, "C:\\Program Files\\Kelp Suite");
+    EXPECT_TRUE(first.Silent);
+    EXPECT_EQ(first.LogFile, "C:\\x.log");
+    const TCommandLine quoted =
+        ParseCommandLine("\"/D=C:\\Program Files\\Kelp Suite\" /S \"/LOG=C:\\my logs\\x.log\"");
+    EXPECT_EQ(quoted.InstallFolder, "C:\\Program Files\\Kelp Suite");
+    EXPECT_TRUE(quoted.Silent);
+    EXPECT_EQ(quoted.LogFile, "C:\\my logs\\x.log");
+    EXPECT_EQ(ParseCommandLine("/S /D=\"C:\\a /S b\" /LOG=y.log").InstallFolder, "C:\\a /S b");
+    // What only looks like an option inside a folder name is part of it.
+    EXPECT_EQ(ParseCommandLine("/D=C:\\Tools /Stuff").InstallFolder, "C:\\Tools /Stuff");
+    EXPECT_EQ(ParseCommandLine("/D=C:\\x /s").InstallFolder, "C:\\x");
+}
+
+TEST(CommandLine, FindsSilenceAndTheLogInALineItCannotRead) {
+    const TCommandLine options = SilenceAndLogOf("/X /s \"/LOG=C:\\my logs\\x.log\" /D=\"unmatched");
+    EXPECT_TRUE(options.Silent);
+    EXPECT_EQ(options.LogFile, "C:\\my logs\\x.log");
+    EXPECT_FALSE(SilenceAndLogOf("/Silent /LOGFILE").Silent);
+    EXPECT_FALSE(SilenceAndLogOf("/Silent /LOGFILE").LogFile);
 }
 
 TEST(CommandLine, RefusesWhatItDoesNotKnow) {
@@ -39,7 +60,8 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_THROW(ParseCommandLine("/S extra"), Exception);
     EXPECT_THROW(ParseCommandLine("/LOG="), Exception);
     EXPECT_THROW(ParseCommandLine("/D="), Exception);
-    EXPECT_THROW(ParseCommandLine("\"/D=C:\\a\" /S"), Exception);
+    EXPECT_THROW(ParseCommandLine("/D=C:\\a\"b"), Exception);
+    EXPECT_THROW(ParseCommandLine("/D= /S"), Exception);
     EXPECT_THROW(ParseCommandLine("/LOG=\"x.log"), Exception);
 }
 
@@ -75,9 +97,8 @@ TEST(CommandLine, WritesOptionsThatReadBackTheSame) {
     plain.InstallFolder = "D:\\Apps";
     plain.LogFile = "x.log";
     EXPECT_EQ(CommandLineText(plain), "/LOG=x.log /D=D:\\Apps");
-    // The folder option is read to the end of the line as it stands, except for blanks at its end
-    // and a pair of quotes around it, which quotes keep.
-    for (const std::string folder : {" C:\\lead", "C:\\trail ", "\"C:\\quoted\"", "\"", " \""}) {
+    // Quotes keep what a bare folder would lose: blanks at either end, and options after a blank.
+    for (const std::string folder : {" C:\\lead", "C:\\trail ", "C:\\a /S", "C:\\a /LOG=x", "C:\\a\tb"}) {
         TCommandLine odd;
         odd.InstallFolder = folder;
         EXPECT_EQ(ParseCommandLine(CommandLineText(odd)).InstallFolder, folder) << CommandLineText(odd);

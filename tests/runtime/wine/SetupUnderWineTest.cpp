@@ -382,6 +382,30 @@ TEST_P(SetupUnderWine, UninstallingAfterReinstallsRemovesWhatEveryInstallCreated
     }
 }
 
+TEST_P(SetupUnderWine, TakesItsOptionsInAnyOrderAndASilentRunShowsNoWindowEvenForABadOne) {
+    const std::string setup = Build(Project());
+    int code = -1;
+    // An unquoted folder with a blank, first: Wine passes the two words as they stand.
+    const std::string dirWords = "'/D=" + installFolder.substr(0, installFolder.rfind(' ')) + "' '" +
+                                 installFolder.substr(installFolder.rfind(' ') + 1) + "'";
+    std::string output = Wine("'" + WindowsPath(setup) + "' " + dirWords +
+                                  " /S '/LOG=" + WindowsPath(temp.Path("first.log")) + "'",
+                              code);
+    ASSERT_EQ(code, kSuccess) << output << ReadFile(temp.Path("first.log"));
+    EXPECT_EQ(ReadFile((installed / "readme.txt").string()), sources[0].second);
+
+    // With /S an option it does not know is logged and written to stderr, never shown in a box
+    // that would wait for a click.
+    output =
+        Wine("'" + WindowsPath(setup) + "' /S /Q '/LOG=" + WindowsPath(temp.Path("bad.log")) + "'", code);
+    EXPECT_EQ(code, kFailed) << output;
+    EXPECT_NE(ReadFile(temp.Path("bad.log")).find("Unknown option \"/Q\""), std::string::npos);
+    EXPECT_NE(output.find("Unknown option \"/Q\""), std::string::npos) << output;
+    output = Wine("'" + WindowsPath(setup) + "' /S '/D=\"C:\\unmatched'", code);
+    EXPECT_EQ(code, kFailed) << output;
+    EXPECT_NE(output.find("quote"), std::string::npos) << output;
+}
+
 TEST_P(SetupUnderWine, ADamagedSetupInstallsNothing) {
     const std::string good = ReadFile(Build(Project()));
     const size_t mainSize = std::stoul(good.substr(good.size() - 10));
