@@ -3,6 +3,7 @@
 #include "cli/EmbeddedCabinet.h"
 #include "cli/SetupJson.h"
 #include "project/Exception.h"
+#include "project/OSError.h"
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/FileSource.h"
 #include "runtime/core/PathTokens.h"
@@ -10,6 +11,8 @@
 #include "runtime/core/SetupContents.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
@@ -71,6 +74,30 @@ void ExtractMainMembers(TByteSource& aSetup, const TSetupContents& aContents,
         main.ExtractTo(i, (aFolder / aContents.MainMembers[i].Name).string());
 }
 
+void ExtractAll(TByteSource& aSetup, const TSetupContents& aContents, const std::filesystem::path& aFolder) {
+    ExtractMainMembers(aSetup, aContents, aFolder);
+    for (size_t i = 0; i < aContents.Data.Files.size(); ++i) {
+        const std::filesystem::path target = TargetPath(aFolder, aContents.Data.Files[i].InstallTo, i);
+        TByteWindow window(aSetup, aContents.Layout.CabinetOffsets[i], aContents.Layout.CabinetSizes[i]);
+        TEmbeddedCabinet cabinet(window, FileCabinetName(i));
+        std::filesystem::create_directories(target.parent_path());
+        cabinet.ExtractTo(0, target.string());
+    }
+}
+
+// A new folder beside aFolder, on the same file system, for one rename at the end.
+std::filesystem::path StagingFolderFor(const std::filesystem::path& aFolder) {
+    std::filesystem::path absolute = std::filesystem::absolute(aFolder).lexically_normal();
+    if (!absolute.has_filename())
+        absolute = absolute.parent_path();
+    const std::filesystem::path parent = absolute.parent_path();
+    std::filesystem::create_directories(parent);
+    std::string pattern = (parent / ".kelpforge-extract-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw Exception("Cannot create a folder in " + parent.string() + ": " + SystemErrorText(errno));
+    return pattern;
+}
+
 } // namespace
 
 int RunInspectCommand(const std::string& aSetupPath, bool aJson) {
@@ -101,17 +128,23 @@ int RunExtractCommand(const std::string& aSetupPath, const std::string& aFolder)
     TFileSource file(aSetupPath);
     const TSetupContents contents = ReadSetup(aSetupPath, file);
     const std::filesystem::path folder(aFolder);
-    std::vector<std::filesystem::path> targets;
+    std::error_code error;
+    if (std::filesystem::exists(folder) && !std::filesystem::is_empty(folder, error))
+        throw Exception("Refusing to extract into " + aFolder + ": it is there and not an empty folder");
     for (size_t i = 0; i < contents.Data.Files.size(); ++i)
-        targets.push_back(TargetPath(folder, contents.Data.Files[i].InstallTo, i));
-    ExtractMainMembers(file, contents, folder);
-    for (size_t i = 0; i < targets.size(); ++i) {
-        TByteWindow window(file, contents.Layout.CabinetOffsets[i], contents.Layout.CabinetSizes[i]);
-        TEmbeddedCabinet cabinet(window, FileCabinetName(i));
-        std::filesystem::create_directories(targets[i].parent_path());
-        cabinet.ExtractTo(0, targets[i].string());
-        std::cout << targets[i].string() << '\n';
+        TargetPath(folder, contents.Data.Files[i].InstallTo, i);
+    // Everything goes to a folder beside the target first, which becomes the target when all is out.
+    const std::filesystem::path staging = StagingFolderFor(folder);
+    try {
+        ExtractAll(file, contents, staging);
+        std::filesystem::remove(folder, error);
+        std::filesystem::rename(staging, folder);
+    } catch (...) {
+        std::filesystem::remove_all(staging, error);
+        throw;
     }
+    for (size_t i = 0; i < contents.Data.Files.size(); ++i)
+        std::cout << TargetPath(folder, contents.Data.Files[i].InstallTo, i).string() << '\n';
     return 0;
 }
 

@@ -120,9 +120,21 @@ private:
             const std::string data = ReadAt(pos, packed);
             if (sum != 0 && DataBlockChecksum(data, packed, unpacked) != sum)
                 Fail("holds a data block whose checksum does not match");
+            CheckBlockShape(aFolder.Compression, data, unpacked);
             pos += packed;
             aFolder.UnpackedSize += unpacked;
         }
+    }
+
+    // The checksum covers the packed bytes only: what each compression always writes shows a
+    // folder whose compression field is not the one its data was packed with.
+    void CheckBlockShape(uint16_t aCompression, std::string_view aData, uint16_t anUnpacked) const {
+        if (anUnpacked == 0)
+            Fail("holds an empty data block");
+        if (aCompression == kStored && aData.size() != anUnpacked)
+            Fail("holds a stored data block whose two sizes differ");
+        if (aCompression == kMsZip && !aData.starts_with("CK"))
+            Fail("holds an MSZIP data block without its signature");
     }
 
     std::vector<TCabinetMember> ReadMembers() const {

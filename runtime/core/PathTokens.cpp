@@ -13,7 +13,12 @@ constexpr std::array<const char*, kFolderTokenCount> kTokenTexts = {
     "%Install Path%", "%Program Files%", "%Windows%",       "%System%",     "%Temp%",    "%Fonts%",
     "%My Documents%", "%Current Disk%",  "%Programs Menu%", "%Start Menu%", "%Desktop%", "%Quick Launch%"};
 constexpr size_t kInstallToTokens = 8;
-constexpr std::array<const char*, 4> kPlainDevices = {"CON", "PRN", "AUX", "NUL"};
+constexpr std::array<const char*, 7> kPlainDevices = {"CON",    "PRN",     "AUX",   "NUL",
+                                                      "CONIN$", "CONOUT$", "CLOCK$"};
+// Windows numbers its serial and parallel ports with the digits and with the superscripts one to
+// three (UTF-8 here).
+constexpr std::array<const char*, 13> kPortNumbers = {"0", "1", "2", "3",        "4",        "5",       "6",
+                                                      "7", "8", "9", "\xC2\xB9", "\xC2\xB2", "\xC2\xB3"};
 
 std::string Upper(std::string_view aText) {
     std::string upper(aText);
@@ -29,8 +34,10 @@ bool IsDeviceName(std::string_view aPart) {
         base.pop_back();
     if (std::find(kPlainDevices.begin(), kPlainDevices.end(), base) != kPlainDevices.end())
         return true;
-    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) && base[3] >= '1' &&
-           base[3] <= '9';
+    if (!base.starts_with("COM") && !base.starts_with("LPT"))
+        return false;
+    const std::string_view number = std::string_view(base).substr(3);
+    return std::find(kPortNumbers.begin(), kPortNumbers.end(), number) != kPortNumbers.end();
 }
 
 std::vector<std::string_view> Parts(std::string_view aPath) {

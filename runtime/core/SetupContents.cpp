@@ -6,6 +6,7 @@
 #include "runtime/core/SharedCabinets.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace kf {
 
@@ -15,6 +16,36 @@ namespace {
     throw Exception("The setup file is damaged: " + aReason + ".");
 }
 
+// The build writes the main cabinet's members in this order, with MSZIP.
+void CheckMainMembers(const std::vector<TCabinetMember>& aMembers) {
+    std::vector<std::string> names;
+    for (const TCabinetMember& member : aMembers) {
+        names.push_back(member.Name);
+        if (member.Compression != kMsZipCompression)
+            Fail(std::string(kMainCabinetName) + " holds " + member.Name +
+                 " in a compression the build does not use");
+    }
+    const std::vector<std::string> expected(std::begin(kMainMemberNames), std::end(kMainMemberNames));
+    if (names != expected)
+        Fail(std::string(kMainCabinetName) +
+             " does not hold kelpforge.dat, license.rtf, readme.rtf, logo.bmp and "
+             "header.bmp, in this order");
+}
+
+// Every file cabinet of a setup has the one compression of its project: stored, MSZIP or LZX with
+// the largest window.
+void CheckFileCompression(const TSetupContents& aContents) {
+    const auto& members = aContents.FileMembers;
+    for (size_t row = 0; row < members.size(); ++row) {
+        const uint16_t compression = members[row].Compression;
+        if (compression != kStoredCompression && compression != kMsZipCompression &&
+            compression != kLzx21Compression)
+            Fail(FileCabinetName(row) + " is in a compression the build does not use");
+        if (compression != members[0].Compression)
+            Fail(FileCabinetName(row) + " is not in the compression of the other files");
+    }
+}
+
 void ReadMainCabinet(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFile,
                      TSetupContents& aContents) {
     TByteWindow main(aSetup, aContents.Layout.MainOffset, aContents.Layout.MainSize);
@@ -22,8 +53,7 @@ void ReadMainCabinet(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFil
     for (const TCabinetMember& member : aContents.MainMembers)
         if (const auto problem = MainMemberSizeProblem(member.Length))
             Fail(std::string(kMainCabinetName) + " holds " + member.Name + ", which " + *problem);
-    if (aContents.MainMembers.empty() || aContents.MainMembers[0].Name != kDataFileName)
-        Fail(std::string(kMainCabinetName) + " does not start with " + kDataFileName);
+    CheckMainMembers(aContents.MainMembers);
     aContents.DataLines = SplitInstallerData(aDecodeDataFile(main));
     aContents.Data = ParseInstallerData(aContents.DataLines);
 }
@@ -74,6 +104,7 @@ TSetupContents ReadSetupContents(TByteSource& aFile, const TDataFileDecoder& aDe
     ReadMainCabinet(setup, aDecodeDataFile, contents);
     PlaceFileCabinets(contents.Layout, PackedSizes(contents.Data));
     CheckFileCabinets(setup, contents);
+    CheckFileCompression(contents);
     contents.RuntimeMachine = WindowsMachineOf(setup, contents.Layout.StubSize);
     return contents;
 }

@@ -17,6 +17,14 @@ inline constexpr const char* kDataFileName = "kelpforge.dat";
 // How error messages name the main cabinet.
 inline constexpr const char* kMainCabinetName = "the installer data";
 
+// The members of the main cabinet, in the order the build writes them.
+inline constexpr const char* kMainMemberNames[] = {"kelpforge.dat", "license.rtf", "readme.rtf", "logo.bmp",
+                                                   "header.bmp"};
+// The compression fields of the cabinets a build writes.
+inline constexpr uint16_t kStoredCompression = 0x0000;
+inline constexpr uint16_t kMsZipCompression = 0x0001;
+inline constexpr uint16_t kLzx21Compression = 0x1503;
+
 // Every member of the main cabinet is read into memory whole, so none may be larger than this.
 inline constexpr uint64_t kMainMemberLimit = 16u << 20;
 // The error text for a main cabinet member larger than kMainMemberLimit; empty when it fits.

@@ -372,6 +372,30 @@ TEST_F(CliTest, ExtractChecksTheWholeSetupBeforeWritingAnything) {
     EXPECT_FALSE(std::filesystem::exists(temp.Path("out")));
 }
 
+TEST_F(CliTest, ExtractWritesEverythingOrNothing) {
+    TProject project(programFolder, temp.Path("half/Setup.exe"));
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    // The second file needs a folder where the first one is a file.
+    project.Files.push_back(TFileEntry{temp.WriteFile("half/a", "first"), "5", "%Install Path%\\a"});
+    project.Files.push_back(TFileEntry{temp.WriteFile("half/b", "second"), "6", "%Install Path%\\a\\b"});
+    SaveProjectFile(project, temp.Path("half.kfp"));
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + temp.Path("half.kfp") + "' --quiet", code), code), 0);
+    std::filesystem::create_directories(temp.Path("into"));
+    const std::string output =
+        Cli("extract '" + temp.Path("half/Setup.exe") + "' '" + temp.Path("into/out") + "' 2>&1", code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_TRUE(std::filesystem::is_empty(temp.Path("into"))) << "partial output was left";
+
+    temp.WriteFile("full/keep.txt", "mine");
+    const std::string full =
+        Cli("extract '" + temp.Path("half/Setup.exe") + "' '" + temp.Path("full") + "' 2>&1", code);
+    EXPECT_EQ(code, 1) << full;
+    EXPECT_NE(full.find("not an empty folder"), std::string::npos) << full;
+    EXPECT_EQ(ReadFile(temp.Path("full/keep.txt")), "mine");
+}
+
 TEST_F(CliTest, AProjectPositionOutOfRangeIsRefusedInsteadOfBuildingASetupInspectRefuses) {
     const std::string project = WriteProject("range", 1);
     const std::string stored = ReadFile(project);

@@ -162,3 +162,22 @@ TEST_F(CabinetMemberNameTest, AFlaggedNameIsUtf8AndAnUnflaggedOneWindows1252) {
     legacy[Record(legacy) + 16 + 3] = '\x80';
     EXPECT_EQ(MemberName(legacy), "caf\xE2\x82\xAC.txt");
 }
+
+// The checksums cover only the packed bytes; the blocks still show which compression made them.
+TEST_F(CabinetCheckTest, AFolderMarkedWithAnotherKnownCompressionIsRefusedByTheShapeOfItsBlocks) {
+    const auto withCompression = [](std::string aCabinet, uint16_t aField) {
+        aCabinet[36 + 6] = static_cast<char>(aField & 0xFF);
+        aCabinet[36 + 7] = static_cast<char>(aField >> 8);
+        return aCabinet;
+    };
+    EXPECT_NE(Error(withCompression(cabinet, 0x0000)).find("stored data block whose two sizes differ"),
+              std::string::npos);
+    int code = -1;
+    const std::string output = test::RunCommand(
+        "cd '" + temp.Path("in") + "' && gcab -c '" + temp.Path("s.cab") + "' noise.bin", code);
+    ASSERT_EQ(code, 0) << output;
+    const std::string stored = test::ReadFile(temp.Path("s.cab"));
+    EXPECT_EQ(Error(stored), "");
+    EXPECT_NE(Error(withCompression(stored, 0x0001)).find("MSZIP data block without its signature"),
+              std::string::npos);
+}

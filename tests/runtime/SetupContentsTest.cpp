@@ -29,7 +29,7 @@ protected:
                         Cabinet({{"b.txt", "seven b" + std::string(40000, 'b')}})};
     }
 
-    std::string Cabinet(const TMembers& aMembers) {
+    std::string Cabinet(const TMembers& aMembers, bool aCompressed = true) {
         const std::string folder = "cab" + std::to_string(++cabinets);
         std::string names;
         for (const auto& [name, bytes] : aMembers) {
@@ -37,8 +37,10 @@ protected:
             names += " '" + name + "'";
         }
         int code = -1;
-        const std::string output = test::RunCommand(
-            "cd '" + temp.Path(folder) + "' && gcab -c -z ../" + folder + ".cab" + names, code);
+        const std::string output =
+            test::RunCommand("cd '" + temp.Path(folder) + "' && gcab -c " + (aCompressed ? "-z " : "") +
+                                 "../" + folder + ".cab" + names,
+                             code);
         EXPECT_EQ(code, 0) << output;
         return test::ReadFile(temp.Path(folder + ".cab"));
     }
@@ -66,9 +68,16 @@ protected:
         return DataFileBytes(lines);
     }
 
-    std::string MainCabinet(const std::vector<std::string>& aCabinets) {
-        return Cabinet({{kDataFileName, DataFile(aCabinets)}, {"license.rtf", "{\\rtf1 licence}"}});
+    // A main cabinet with the members a build writes.
+    std::string Main(const std::string& aDataFile, const std::string& aLogo = "BM logo") {
+        return Cabinet({{kDataFileName, aDataFile},
+                        {"license.rtf", "{\\rtf1 licence}"},
+                        {"readme.rtf", "{\\rtf1 readme}"},
+                        {"logo.bmp", aLogo},
+                        {"header.bmp", "BM header"}});
     }
+
+    std::string MainCabinet(const std::vector<std::string>& aCabinets) { return Main(DataFile(aCabinets)); }
 
     static std::string Assemble(const std::string& aStub, const std::vector<std::string>& aCabinets,
                                 const std::string& aMain) {
@@ -110,7 +119,7 @@ TEST_F(SetupContentsTest, FindsEveryPieceOfASoundSetup) {
     EXPECT_EQ(layout.MainOffset, kStubSize + fileCabinets[0].size() + fileCabinets[1].size());
     EXPECT_EQ(layout.MainSize, main.size());
     EXPECT_EQ(std::stoull(contents.Trailer), main.size());
-    ASSERT_EQ(contents.MainMembers.size(), 2u);
+    ASSERT_EQ(contents.MainMembers.size(), 5u);
     EXPECT_EQ(contents.MainMembers[1].Name, "license.rtf");
     EXPECT_EQ(contents.DataLines[0], "My Program");
     EXPECT_EQ(contents.DataLines[2], "\xC2\xA9 2006 Company");
@@ -140,7 +149,13 @@ TEST_F(SetupContentsTest, NamesThePieceThatIsDamaged) {
         {Assemble(stub, twoFiles, MainCabinet(twoFiles)), "file 2 does not hold exactly one file"},
         {Assemble(stub, fileCabinets,
                   Cabinet({{"license.rtf", "x"}, {kDataFileName, DataFile(fileCabinets)}})),
-         "does not start with kelpforge.dat"},
+         "does not hold kelpforge.dat, license.rtf, readme.rtf, logo.bmp and header.bmp, in this order"},
+        {Assemble(stub, fileCabinets,
+                  Cabinet({{kDataFileName, DataFile(fileCabinets)},
+                           {"license.rtf", "l"},
+                           {"readme.rtf", "r"},
+                           {"logo.bmp", "BM"}})),
+         "does not hold kelpforge.dat, license.rtf, readme.rtf, logo.bmp and header.bmp, in this order"},
     };
     for (const auto& [setup, complaint] : cases)
         EXPECT_NE(Error(setup).find(complaint), std::string::npos) << complaint << ": " << Error(setup);
@@ -151,13 +166,12 @@ TEST_F(SetupContentsTest, ARowWithoutACabinetInstallsTheFirstEarlierCabinetOfIts
     const std::string& a = fileCabinets[0];
     const std::string& b = fileCabinets[1];
     const std::string otherA = Cabinet({{"a.exe", "another a"}});
-    const std::string main =
-        Cabinet({{kDataFileName, DataFileWith({{"%Install Path%\\a.exe", a.size()},
-                                               {"%Install Path%\\b.txt", b.size()},
-                                               {"%Install Path%\\one\\a.exe", 0},
-                                               {"%Install Path%\\two\\a.exe", otherA.size()},
-                                               {"%Install Path%\\three\\a.exe", 0},
-                                               {"%Install Path%\\b.txt", 0}})}});
+    const std::string main = Main(DataFileWith({{"%Install Path%\\a.exe", a.size()},
+                                                {"%Install Path%\\b.txt", b.size()},
+                                                {"%Install Path%\\one\\a.exe", 0},
+                                                {"%Install Path%\\two\\a.exe", otherA.size()},
+                                                {"%Install Path%\\three\\a.exe", 0},
+                                                {"%Install Path%\\b.txt", 0}}));
     const TSetupContents contents = Read(Assemble(stub, {a, b, otherA}, main));
     EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 1, 0, 3, 0, 1}));
     const uint64_t otherOffset = kStubSize + a.size() + b.size();
@@ -185,9 +199,29 @@ TEST_F(SetupContentsTest, ARowWithoutACabinetInstallsTheFirstEarlierCabinetOfIts
          "file 2 has no cabinet, and no earlier file's cabinet holds A.EXE"},
     };
     for (const auto& [rows, complaint] : refused) {
-        const std::string setup = Assemble(stub, {a, b}, Cabinet({{kDataFileName, DataFileWith(rows)}}));
+        const std::string setup = Assemble(stub, {a, b}, Main(DataFileWith(rows)));
         EXPECT_NE(Error(setup).find(complaint), std::string::npos) << complaint << ": " << Error(setup);
     }
+}
+
+TEST_F(SetupContentsTest, EveryCabinetIsInACompressionTheBuildWrites) {
+    const std::string stub(kStubSize, 'M');
+    const std::vector<std::string> mixed = {fileCabinets[0], Cabinet({{"b.txt", "stored b"}}, false)};
+    EXPECT_NE(Error(Assemble(stub, mixed, MainCabinet(mixed)))
+                  .find("the cabinet of file 2 is not in the compression of the other files"),
+              std::string::npos);
+    const std::vector<std::string> stored = {Cabinet({{"a.exe", "stored a"}}, false),
+                                             Cabinet({{"b.txt", "stored b"}}, false)};
+    Read(Assemble(stub, stored, MainCabinet(stored)));
+    const std::string storedMain = Cabinet({{kDataFileName, DataFile(stored)},
+                                            {"license.rtf", "l"},
+                                            {"readme.rtf", "r"},
+                                            {"logo.bmp", "BM"},
+                                            {"header.bmp", "BM"}},
+                                           false);
+    EXPECT_NE(Error(Assemble(stub, stored, storedMain))
+                  .find("holds kelpforge.dat in a compression the build does not use"),
+              std::string::npos);
 }
 
 TEST_F(SetupContentsTest, DecodesNothingFromAMainCabinetThatFailsItsChecksums) {
@@ -201,19 +235,17 @@ TEST_F(SetupContentsTest, AMainMemberBeyondTheLimitIsRefusedBeforeAnythingIsDeco
     const std::string stub(kStubSize, 'M');
     const std::string data = DataFile(fileCabinets);
     const std::string huge(kMainMemberLimit + 1, '\0');
-    const std::string hugeData = Assemble(stub, fileCabinets, Cabinet({{kDataFileName, data + huge}}));
+    const std::string hugeData = Assemble(stub, fileCabinets, Main(data + huge));
     EXPECT_NE(Error(hugeData).find("holds kelpforge.dat, which is " +
                                    std::to_string(huge.size() + data.size()) +
                                    " bytes long, more than the 16 MiB a setup may carry"),
               std::string::npos)
         << Error(hugeData);
-    const std::string hugeBitmap =
-        Assemble(stub, fileCabinets, Cabinet({{kDataFileName, data}, {"logo.bmp", huge}}));
+    const std::string hugeBitmap = Assemble(stub, fileCabinets, Main(data, huge));
     EXPECT_NE(Error(hugeBitmap).find("holds logo.bmp, which is"), std::string::npos);
     EXPECT_EQ(decodes, 0);
     // At the limit the member is decoded.
-    Read(Assemble(stub, fileCabinets,
-                  Cabinet({{kDataFileName, data}, {"logo.bmp", std::string(kMainMemberLimit, 'b')}})));
+    Read(Assemble(stub, fileCabinets, Main(data, std::string(kMainMemberLimit, 'b'))));
     EXPECT_EQ(decodes, 1);
 }
 
