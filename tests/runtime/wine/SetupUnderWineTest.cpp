@@ -77,6 +77,8 @@ protected:
     std::string installFolder = "C:\\" + tag + "\\My App";
     fs::path installed = fs::path(KF_WINE_PREFIX) / "drive_c" / tag / "My App";
     std::vector<std::pair<std::string, std::string>> sources; // install-to path below the folder, content
+    std::string fDisplay;
+    std::string fScreenServer;
 
     void TearDown() override {
         fs::remove_all(fs::path(KF_WINE_PREFIX) / "drive_c" / tag);
@@ -91,12 +93,58 @@ protected:
             fs::remove_all(ProgramsMenuLink(allUsers).parent_path());
     }
 
+    std::string WineLoader() const {
+        return std::string_view(arch.Name) == kI686.Name ? Wine32Loader() : "'" KF_WINE64 "'";
+    }
+
     std::string Wine(const std::string& anArguments, int& anExitCode, const std::string& anEnvironment = "") {
-        const std::string wine =
-            std::string_view(arch.Name) == kI686.Name ? Wine32Loader() : "'" KF_WINE64 "'";
-        return RunCommand("WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all " + anEnvironment + " " + wine +
-                              " " + anArguments + " 2>&1",
+        return RunCommand("WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all " + anEnvironment + " " +
+                              WineLoader() + " " + anArguments + " 2>&1",
                           anExitCode);
+    }
+
+    // A screen of the test's own, with a Wine server of its own whose desktop is on it: the shared
+    // prefix's server may have started its desktop with no screen. The files and the registry are
+    // the shared prefix's. Returns the environment to run programs in, empty when Xvfb fails.
+    std::string StartScreen() {
+        const std::string displayFile = temp.Path("display");
+        int code = -1;
+        fScreenServer = RunCommand("(Xvfb -displayfd 3 -screen 0 1024x768x24 3>'" + displayFile +
+                                       "' >/dev/null 2>&1 & echo $!)",
+                                   code);
+        std::string display;
+        for (int i = 0; i < 100 && display.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            display = ReadFile(displayFile);
+            display.erase(std::remove(display.begin(), display.end(), '\n'), display.end());
+        }
+        if (display.empty())
+            return {};
+        fDisplay = ":" + display;
+        const fs::path prefix = temp.Path("prefix");
+        fs::create_directories(prefix);
+        fs::create_directory_symlink(fs::path(KF_WINE_PREFIX) / "drive_c", prefix / "drive_c");
+        fs::copy(fs::path(KF_WINE_PREFIX) / "dosdevices", prefix / "dosdevices",
+                 fs::copy_options::copy_symlinks);
+        for (const char* file : {"system.reg", "user.reg", "userdef.reg", ".update-timestamp"})
+            fs::copy_file(fs::path(KF_WINE_PREFIX) / file, prefix / file);
+        return "WINEPREFIX='" + prefix.string() + "' DISPLAY=" + fDisplay;
+    }
+
+    void StopScreen(const std::string& anEnvironment) {
+        const std::string wineserver = (fs::path(KF_WINE64).parent_path() / "wineserver").string();
+        int code = -1;
+        RunCommand(anEnvironment + " '" + wineserver + "' -k; kill " +
+                       std::to_string(std::stol(fScreenServer)),
+                   code);
+    }
+
+    // Waits for the wizard's window on the screen and runs xdotool's commands on it.
+    std::string WizardWindow(const std::string& aCommands) {
+        int code = -1;
+        return RunCommand("DISPLAY=" + fDisplay + " timeout 120 xdotool search --sync --name '^" + tag +
+                              " .*Setup$' " + aCommands + " 2>&1",
+                          code);
     }
 
     TProject Project() {
@@ -258,34 +306,12 @@ TEST_P(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
 
 TEST_P(SetupUnderWine, TheWizardOpensOnAScreen) {
     const std::string setup = Build(Project());
-    const std::string displayFile = temp.Path("display");
+    const std::string environment = StartScreen();
+    ASSERT_FALSE(environment.empty()) << "Xvfb did not start";
     int code = -1;
-    const std::string server = RunCommand(
-        "(Xvfb -displayfd 3 -screen 0 1024x768x24 3>'" + displayFile + "' >/dev/null 2>&1 & echo $!)", code);
-    ASSERT_EQ(code, 0) << server;
-    std::string display;
-    for (int i = 0; i < 100 && display.empty(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        display = ReadFile(displayFile);
-        display.erase(std::remove(display.begin(), display.end(), '\n'), display.end());
-    }
-    ASSERT_FALSE(display.empty()) << "Xvfb did not start";
-    // A Wine server of its own, whose desktop is on this screen: the shared prefix's server may have
-    // started its desktop with no screen. The files and the registry are the shared prefix's.
-    const fs::path prefix = temp.Path("prefix");
-    fs::create_directories(prefix);
-    fs::create_directory_symlink(fs::path(KF_WINE_PREFIX) / "drive_c", prefix / "drive_c");
-    fs::copy(fs::path(KF_WINE_PREFIX) / "dosdevices", prefix / "dosdevices", fs::copy_options::copy_symlinks);
-    for (const char* file : {"system.reg", "user.reg", "userdef.reg", ".update-timestamp"})
-        fs::copy_file(fs::path(KF_WINE_PREFIX) / file, prefix / file);
-    const std::string environment = "WINEPREFIX='" + prefix.string() + "' DISPLAY=:" + display;
     Wine("'" + setup + "' > /dev/null 2>&1 &", code, environment);
-    const std::string found =
-        RunCommand("DISPLAY=:" + display + " timeout 120 xdotool search --sync --name '^" + tag +
-                       " .*Setup$' getwindowname getwindowgeometry 2>&1",
-                   code);
-    const std::string wineserver = (fs::path(KF_WINE64).parent_path() / "wineserver").string();
-    RunCommand(environment + " '" + wineserver + "' -k; kill " + std::to_string(std::stol(server)), code);
+    const std::string found = WizardWindow("getwindowname getwindowgeometry");
+    StopScreen(environment);
     ASSERT_TRUE(found.starts_with(tag + " 1.0 Setup\n")) << found;
     // The wizard's own window (500 x 360 inside its frame), not a message box of that caption.
     const size_t size = found.find("Geometry: ");
@@ -294,6 +320,42 @@ TEST_P(SetupUnderWine, TheWizardOpensOnAScreen) {
     ASSERT_EQ(std::sscanf(found.c_str() + size, "Geometry: %dx%d", &width, &height), 2) << found;
     EXPECT_GE(width, 500) << found;
     EXPECT_GE(height, 360) << found;
+}
+
+TEST_P(SetupUnderWine, TheWizardLaunchesTheProgramAndThenOffersTheRestart) {
+    TProject project = Project();
+    project.Files.push_back(
+        TFileEntry{temp.WriteFile("src/launch.cmd", "echo launched> \"%~dp0launched.txt\"\r\n"), "0",
+                   "%Install Path%\\launch.cmd", "Overwrite", "Yes", "No"});
+    project.RefreshFileList();
+    project.LaunchFile = true;
+    project.SetLaunchFileIndex(static_cast<int>(project.Files.size() - 1));
+    project.RestartComputer = true;
+    const std::string setup = Build(project);
+    const std::string environment = StartScreen();
+    ASSERT_FALSE(environment.empty()) << "Xvfb did not start";
+    int code = -1;
+    const std::string exitFile = temp.Path("exit-code");
+    RunCommand("(WINEDEBUG=-all " + environment + " " + WineLoader() + " '" + setup + "' '/D=" +
+                   installFolder + "' > /dev/null 2>&1; echo $? > '" + exitFile + "') > /dev/null 2>&1 &",
+               code);
+    // Next on the welcome page, Install on the folder page, then, on the finish page, the restart
+    // left for later and Finish with the launch check box as it stands (ticked).
+    for (const char* keys : {"Return", "Return", "alt+m", "Return"}) {
+        WizardWindow("windowfocus --sync");
+        if (std::string(keys) == "alt+m")
+            for (int i = 0; i < 2400 && !fs::exists(installed / "Uninstall.log"); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        RunCommand("DISPLAY=" + fDisplay + " xdotool key " + keys, code);
+    }
+    for (int i = 0; i < 1200 && ReadFile(exitFile).empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < 100 && !fs::exists(installed / "launched.txt"); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    StopScreen(environment);
+    EXPECT_EQ(ReadFile(exitFile), std::to_string(3010 & 0xFF) + "\n") << "no restart was left for later";
+    EXPECT_TRUE(fs::exists(installed / "launched.txt")) << "the program was not launched";
 }
 
 TEST_P(SetupUnderWine, EachRuntimeGetsTheFoldersAndRegistryViewOfItsWindows) {
