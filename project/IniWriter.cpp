@@ -1,5 +1,7 @@
 #include "project/IniWriter.h"
 
+#include "project/TextUtil.h"
+
 namespace kf {
 
 void TIniWriter::Section(std::string_view aName) {
@@ -13,7 +15,18 @@ void TIniWriter::Section(std::string_view aName) {
 void TIniWriter::Write(std::string_view aKey, std::string_view aValue) {
     fText += aKey;
     fText += '=';
-    fText += aValue;
+    // The reader trims a value and takes off one pair of quotes around it; a value that either
+    // would change is written inside a pair of its own.
+    const bool blankEnds = Trim(aValue).size() != aValue.size();
+    const bool quotedEnds = aValue.size() >= 2 && (aValue.front() == '"' || aValue.front() == '\'') &&
+                            aValue.back() == aValue.front();
+    if (blankEnds || quotedEnds) {
+        fText += '"';
+        fText += aValue;
+        fText += '"';
+    } else {
+        fText += aValue;
+    }
     fText += "\r\n";
 }
 

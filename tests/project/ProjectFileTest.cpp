@@ -180,6 +180,20 @@ TEST_F(ProjectFileTest, ReadsHandWrittenValuesWithTheProfileRules) {
     EXPECT_EQ(project.LaunchFileIndex, 1);
 }
 
+TEST_F(ProjectFileTest, TextsWithBlankOrQuotedEndsComeBackAsTheyWere) {
+    TProject project(kFolder, "/s");
+    const std::string path = temp.Path("q.kfp");
+    for (const std::string text : {" 3.0 ", "\t1.0", "'beta'", "\"x\"", "'''", "\"", "'a\"", " 'a' "}) {
+        project.ProductVersion = text;
+        SaveProjectFile(project, path);
+        EXPECT_EQ(Open(path).ProductVersion, text) << text;
+    }
+    project.ProductVersion = "plain 'inside' text";
+    SaveProjectFile(project, path);
+    EXPECT_NE(ReadFile(path).find("\r\n2=plain 'inside' text\r\n"),
+              std::string::npos); // written as it stands
+}
+
 TEST_F(ProjectFileTest, TheTargetWindowsOfAnOlderFileIs32BitAndAnUnknownOneIsNone) {
     EXPECT_EQ(OpenText("[Settings]\n1=Old\n").TargetWindows, kTarget32Bit);
     EXPECT_EQ(OpenText("[Settings]\n22=1\n").TargetWindows, kTarget64Bit);
