@@ -24,9 +24,10 @@ int64_t EpochFrom(const std::string& aText) {
 
 int64_t LastChangeOf(const std::string& aPath) {
     std::error_code error;
-    const auto written =
-        aPath.empty() ? std::filesystem::file_time_type{} : std::filesystem::last_write_time(aPath, error);
-    if (aPath.empty() || error)
+    if (aPath.empty())
+        return kStartOfDosTime;
+    const auto written = std::filesystem::last_write_time(aPath, error);
+    if (error)
         return kStartOfDosTime;
     const auto system = std::chrono::floor<std::chrono::seconds>(std::chrono::file_clock::to_sys(written));
     return system.time_since_epoch().count();

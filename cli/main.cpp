@@ -7,6 +7,7 @@
 #include "project/ProjectDocument.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -89,10 +90,9 @@ int Usage() {
 size_t JobCount(const std::string& aText) {
     constexpr size_t kMostJobs = 64;
     size_t count = 0;
-    for (char digit : aText)
-        count = digit >= '0' && digit <= '9' && count <= kMostJobs ? count * 10 + size_t(digit - '0')
-                                                                   : kMostJobs + 1;
-    if (aText.empty() || count == 0 || count > kMostJobs)
+    const char* end = aText.data() + aText.size();
+    const auto [stop, error] = std::from_chars(aText.data(), end, count);
+    if (error != std::errc() || stop != end || count == 0 || count > kMostJobs)
         throw kf::EUsage("--jobs takes a number of packing threads from 1 to " + std::to_string(kMostJobs) +
                          ", not \"" + aText + "\"");
     return count;

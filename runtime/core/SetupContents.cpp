@@ -26,10 +26,12 @@ void CheckMainMembers(const std::vector<TCabinetMember>& aMembers) {
                  " in a compression the build does not use");
     }
     const std::vector<std::string> expected(std::begin(kMainMemberNames), std::end(kMainMemberNames));
-    if (names != expected)
-        Fail(std::string(kMainCabinetName) +
-             " does not hold kelpforge.dat, license.rtf, readme.rtf, logo.bmp and "
-             "header.bmp, in this order");
+    if (names == expected)
+        return;
+    std::string list = expected.front();
+    for (size_t i = 1; i < expected.size(); ++i)
+        list += (i + 1 < expected.size() ? ", " : " and ") + expected[i];
+    Fail(std::string(kMainCabinetName) + " does not hold " + list + ", in this order");
 }
 
 // Every file cabinet of a setup has the one compression of its project: stored, MSZIP or LZX with
