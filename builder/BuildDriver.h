@@ -1,11 +1,11 @@
 #pragma once
 
-#include "build/BuildFolder.h"
-#include "build/BuildHost.h"
-#include "build/BuildProgress.h"
-#include "build/MemberDates.h"
-#include "build/RuntimePrograms.h"
-#include "build/SharedRows.h"
+#include "builder/BuildFolder.h"
+#include "builder/BuildHost.h"
+#include "builder/BuildProgress.h"
+#include "builder/MemberDates.h"
+#include "builder/RuntimePrograms.h"
+#include "builder/SharedRows.h"
 #include "project/Project.h"
 #include "project/Prompter.h"
 

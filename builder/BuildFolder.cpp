@@ -1,4 +1,4 @@
-#include "build/BuildFolder.h"
+#include "builder/BuildFolder.h"
 
 #include "project/Exception.h"
 #include "project/OSError.h"

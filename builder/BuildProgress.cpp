@@ -1,4 +1,4 @@
-#include "build/BuildProgress.h"
+#include "builder/BuildProgress.h"
 
 #include <algorithm>
 

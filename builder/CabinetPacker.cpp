@@ -1,7 +1,7 @@
-#include "build/CabinetPacker.h"
+#include "builder/CabinetPacker.h"
 
-#include "build/cabinet/CabIntf.h"
-#include "build/cabinet/CabQvComps.h"
+#include "builder/cabinet/CabIntf.h"
+#include "builder/cabinet/CabQvComps.h"
 #include "project/Exception.h"
 #include "project/HostPaths.h"
 

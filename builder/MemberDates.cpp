@@ -1,4 +1,4 @@
-#include "build/MemberDates.h"
+#include "builder/MemberDates.h"
 
 #include "project/Exception.h"
 

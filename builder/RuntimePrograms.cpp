@@ -1,4 +1,4 @@
-#include "build/RuntimePrograms.h"
+#include "builder/RuntimePrograms.h"
 
 #include "project/Exception.h"
 #include "project/Project.h"

@@ -1,4 +1,4 @@
-#include "build/SharedRows.h"
+#include "builder/SharedRows.h"
 
 #include "project/HostPaths.h"
 #include "runtime/core/SharedCabinets.h"

@@ -1,7 +1,7 @@
 #include "cli/BuildCommand.h"
 
-#include "build/BuildDriver.h"
-#include "build/SignCommand.h"
+#include "builder/BuildDriver.h"
+#include "builder/SignCommand.h"
 #include "cli/CliPrompter.h"
 #include "cli/FieldOverrides.h"
 #include "cli/TerminalBuildHost.h"

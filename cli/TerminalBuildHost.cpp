@@ -1,6 +1,6 @@
 #include "cli/TerminalBuildHost.h"
 
-#include "build/BuildDriver.h"
+#include "builder/BuildDriver.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/BuildHost.h"
+#include "builder/BuildHost.h"
 
 namespace kf {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "build/BuildDriver.h"
-#include "build/BuildHost.h"
+#include "builder/BuildDriver.h"
+#include "builder/BuildHost.h"
 
 #include <QDialog>
 

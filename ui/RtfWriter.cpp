@@ -1,6 +1,6 @@
 #include "ui/RtfWriter.h"
 
-#include "build/RtfDocument.h"
+#include "builder/RtfDocument.h"
 
 #include <QColor>
 #include <QTextBlock>

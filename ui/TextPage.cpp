@@ -1,6 +1,6 @@
 #include "ui/TextPage.h"
 
-#include "build/RtfDocument.h"
+#include "builder/RtfDocument.h"
 #include "project/WholeFile.h"
 #include "project/Windows1252.h"
 #include "ui/ErrorReport.h"

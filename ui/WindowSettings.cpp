@@ -1,6 +1,6 @@
 #include "ui/WindowSettings.h"
 
-#include "build/SignCommand.h"
+#include "builder/SignCommand.h"
 #include "project/AtomicFile.h"
 #include "project/IniProfile.h"
 #include "project/IniWriter.h"

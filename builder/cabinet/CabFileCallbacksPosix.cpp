@@ -1,5 +1,5 @@
-#include "build/cabinet/CabIntf.h"
-#include "build/cabinet/DosDateTime.h"
+#include "builder/cabinet/CabIntf.h"
+#include "builder/cabinet/DosDateTime.h"
 
 #include <cerrno>
 #include <cstdlib>

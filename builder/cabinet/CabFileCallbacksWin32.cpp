@@ -1,4 +1,4 @@
-#include "build/cabinet/CabIntf.h"
+#include "builder/cabinet/CabIntf.h"
 
 #include <cstring>
 #include <windows.h>

@@ -1,6 +1,6 @@
-#include "build/cabinet/CabIntf.h"
+#include "builder/cabinet/CabIntf.h"
 
-#include "build/cabinet/CabinetModule.h"
+#include "builder/cabinet/CabinetModule.h"
 
 #include <atomic>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "build/cabinet/CabQvComps.h"
+#include "builder/cabinet/CabQvComps.h"
 
-#include "build/cabinet/DosDateTime.h"
+#include "builder/cabinet/DosDateTime.h"
 
 #include <algorithm>
 #include <climits>

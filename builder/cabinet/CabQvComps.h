@@ -1,8 +1,8 @@
 #pragma once
 
-#include "build/cabinet/CabIntf.h"
-#include "build/cabinet/Component.h"
-#include "build/cabinet/QvCabinetError.h"
+#include "builder/cabinet/CabIntf.h"
+#include "builder/cabinet/Component.h"
+#include "builder/cabinet/QvCabinetError.h"
 
 #include <cstdint>
 #include <exception>

@@ -1,4 +1,4 @@
-#include "build/cabinet/CabQvConsts.h"
+#include "builder/cabinet/CabQvConsts.h"
 
 #include <array>
 

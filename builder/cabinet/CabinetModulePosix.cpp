@@ -1,4 +1,4 @@
-#include "build/cabinet/CabinetModule.h"
+#include "builder/cabinet/CabinetModule.h"
 
 #include "project/HostPaths.h"
 #include "project/OSError.h"

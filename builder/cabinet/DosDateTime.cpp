@@ -1,4 +1,4 @@
-#include "build/cabinet/DosDateTime.h"
+#include "builder/cabinet/DosDateTime.h"
 
 namespace kf {
 

@@ -1,6 +1,6 @@
-#include "build/cabinet/QvCabinetError.h"
+#include "builder/cabinet/QvCabinetError.h"
 
-#include "build/cabinet/CabQvConsts.h"
+#include "builder/cabinet/CabQvConsts.h"
 #include "project/OSError.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/cabinet/CabIntf.h"
+#include "builder/cabinet/CabIntf.h"
 #include "project/Exception.h"
 
 namespace kf {

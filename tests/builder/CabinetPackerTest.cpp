@@ -1,5 +1,5 @@
-#include "build/CabinetPacker.h"
-#include "build/cabinet/CabIntf.h"
+#include "builder/CabinetPacker.h"
+#include "builder/cabinet/CabIntf.h"
 #include "project/OSError.h"
 
 #include "../project/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "build/InstallerDataFile.h"
+#include "builder/InstallerDataFile.h"
 #include "project/Exception.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "build/MemberDates.h"
-#include "build/cabinet/DosDateTime.h"
+#include "builder/MemberDates.h"
+#include "builder/cabinet/DosDateTime.h"
 #include "project/Exception.h"
 
 #include "../project/TestSupport.h"

@@ -1,4 +1,4 @@
-#include "build/RtfDocument.h"
+#include "builder/RtfDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "build/SignCommand.h"
+#include "builder/SignCommand.h"
 #include "project/Exception.h"
 
 #include "../project/TestSupport.h"

@@ -1,9 +1,9 @@
-#include "build/BuildDriver.h"
+#include "builder/BuildDriver.h"
 #include "cli/CliPrompter.h"
 #include "cli/TerminalBuildHost.h"
 #include "project/ProjectFileWriter.h"
 
-#include "../build/CabinetReader.h"
+#include "../builder/CabinetReader.h"
 #include "../project/TestSupport.h"
 
 #include <chrono>

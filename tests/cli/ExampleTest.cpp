@@ -1,4 +1,4 @@
-#include "../build/CabinetReader.h"
+#include "../builder/CabinetReader.h"
 #include "../project/TestSupport.h"
 
 #include <filesystem>

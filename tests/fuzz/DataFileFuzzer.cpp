@@ -1,7 +1,7 @@
 // The installer data file reader: a file it accepts is one the build writes back byte for byte.
 #include "FuzzContract.h"
 
-#include "build/InstallerDataFile.h"
+#include "builder/InstallerDataFile.h"
 #include "project/Exception.h"
 #include "runtime/core/InstallerData.h"
 

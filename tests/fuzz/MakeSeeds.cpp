@@ -2,8 +2,8 @@
 // setups at each compression (around a small stand-in for the runtime), their cabinets, data file
 // and texts, and an uninstall log, command lines and a project file of the same installation.
 // Usage: fuzz_seeds EXAMPLE_PROJECT CORPUS_FOLDER
-#include "build/BuildDriver.h"
-#include "build/RtfDocument.h"
+#include "builder/BuildDriver.h"
+#include "builder/RtfDocument.h"
 #include "cli/EmbeddedCabinet.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"

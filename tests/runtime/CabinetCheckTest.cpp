@@ -1,6 +1,6 @@
 #include "runtime/core/CabinetCheck.h"
 
-#include "../build/CabinetReader.h"
+#include "../builder/CabinetReader.h"
 #include "../project/TestSupport.h"
 #include "ErrorText.h"
 

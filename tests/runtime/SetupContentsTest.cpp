@@ -1,6 +1,6 @@
 #include "runtime/core/SetupContents.h"
 
-#include "../build/CabinetReader.h"
+#include "../builder/CabinetReader.h"
 #include "../project/TestSupport.h"
 #include "ErrorText.h"
 #include "TestData.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "build/InstallerDataFile.h"
+#include "builder/InstallerDataFile.h"
 #include "project/Project.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "UiFixture.h"
 
-#include "build/BuildDriver.h"
+#include "builder/BuildDriver.h"
 #include "project/HostPaths.h"
 #include "ui/BuildForm.h"
 

@@ -1,5 +1,5 @@
 #include "../project/TestSupport.h"
-#include "build/RtfDocument.h"
+#include "builder/RtfDocument.h"
 #include "ui/RtfReader.h"
 #include "ui/RtfWriter.h"
 

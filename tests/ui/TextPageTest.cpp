@@ -1,8 +1,8 @@
 #include "PagesFixture.h"
 
-#include "../build/CabinetReader.h"
-#include "build/BuildDriver.h"
-#include "build/RtfDocument.h"
+#include "../builder/CabinetReader.h"
+#include "builder/BuildDriver.h"
+#include "builder/RtfDocument.h"
 #include "ui/TextPage.h"
 
 #include <QCheckBox>

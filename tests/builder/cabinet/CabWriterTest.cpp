@@ -1,4 +1,4 @@
-#include "build/cabinet/CabQvComps.h"
+#include "builder/cabinet/CabQvComps.h"
 
 #include "../../project/TestSupport.h"
 #include "../CabinetReader.h"

@@ -1,5 +1,5 @@
-#include "build/cabinet/CabQvConsts.h"
-#include "build/cabinet/QvCabinetError.h"
+#include "builder/cabinet/CabQvConsts.h"
+#include "builder/cabinet/QvCabinetError.h"
 #include "project/OSError.h"
 
 #include <gtest/gtest.h>

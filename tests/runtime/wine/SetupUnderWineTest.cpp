@@ -1,7 +1,7 @@
 #include "project/Project.h"
 #include "project/ProjectFileWriter.h"
 
-#include "../../build/CabinetReader.h"
+#include "../../builder/CabinetReader.h"
 #include "../../project/TestSupport.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 // Drives the cabinet writer on Windows, where it loads the system's cabinet.dll: packs the given
 // files into one MSZIP and one stored cabinet, then provokes an FCI failure and prints its text.
-#include "build/cabinet/CabQvComps.h"
+#include "builder/cabinet/CabQvComps.h"
 
 #include <cstdio>
 #include <string>
