@@ -1,7 +1,7 @@
-#include "project/AtomicFile.h"
+#include "base/AtomicFile.h"
 
-#include "project/Exception.h"
-#include "project/TemporaryFile.h"
+#include "base/Exception.h"
+#include "base/TemporaryFile.h"
 
 namespace kf {
 

@@ -1,4 +1,4 @@
-#include "project/OSError.h"
+#include "base/OSError.h"
 
 #include <cstring>
 #ifdef _WIN32

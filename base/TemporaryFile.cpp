@@ -1,4 +1,4 @@
-#include "project/TemporaryFile.h"
+#include "base/TemporaryFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

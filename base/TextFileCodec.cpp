@@ -1,6 +1,6 @@
-#include "project/TextFileCodec.h"
+#include "base/TextFileCodec.h"
 
-#include "project/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace kf {
 

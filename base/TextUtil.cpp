@@ -1,4 +1,4 @@
-#include "project/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <charconv>
 

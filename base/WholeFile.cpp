@@ -1,7 +1,7 @@
-#include "project/WholeFile.h"
+#include "base/WholeFile.h"
 
-#include "project/Exception.h"
-#include "project/OSError.h"
+#include "base/Exception.h"
+#include "base/OSError.h"
 
 #include <cerrno>
 #include <filesystem>

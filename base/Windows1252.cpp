@@ -1,4 +1,4 @@
-#include "project/Windows1252.h"
+#include "base/Windows1252.h"
 
 #include <array>
 #include <cstdint>

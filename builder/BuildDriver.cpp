@@ -1,15 +1,15 @@
 #include "builder/BuildDriver.h"
 
+#include "base/Exception.h"
+#include "base/OSError.h"
+#include "base/TemporaryFile.h"
 #include "builder/CabinetPacker.h"
 #include "builder/InstallerDataFile.h"
 #include "builder/RtfDocument.h"
 #include "builder/RuntimePrograms.h"
 #include "builder/SignCommand.h"
 #include "builder/cabinet/CabQvComps.h"
-#include "project/Exception.h"
 #include "project/HostPaths.h"
-#include "project/OSError.h"
-#include "project/TemporaryFile.h"
 #include "runtime/core/SetupContents.h"
 #include "runtime/core/SharedCabinets.h"
 

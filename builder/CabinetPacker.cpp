@@ -1,8 +1,8 @@
 #include "builder/CabinetPacker.h"
 
+#include "base/Exception.h"
 #include "builder/cabinet/CabIntf.h"
 #include "builder/cabinet/CabQvComps.h"
-#include "project/Exception.h"
 #include "project/HostPaths.h"
 
 #include <chrono>

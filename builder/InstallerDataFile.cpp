@@ -1,8 +1,8 @@
 #include "builder/InstallerDataFile.h"
 
-#include "project/Exception.h"
-#include "project/TextUtil.h"
-#include "project/Windows1252.h"
+#include "base/Exception.h"
+#include "base/TextUtil.h"
+#include "base/Windows1252.h"
 #include "runtime/core/InstallerData.h"
 
 namespace kf {

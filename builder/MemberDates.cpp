@@ -1,6 +1,6 @@
 #include "builder/MemberDates.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <charconv>
 #include <chrono>

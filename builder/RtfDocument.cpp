@@ -1,6 +1,6 @@
 #include "builder/RtfDocument.h"
 
-#include "project/Windows1252.h"
+#include "base/Windows1252.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "builder/RuntimePrograms.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "project/Project.h"
 
 namespace kf {

@@ -1,7 +1,7 @@
 #include "builder/SignCommand.h"
 
-#include "project/Exception.h"
-#include "project/WholeFile.h"
+#include "base/Exception.h"
+#include "base/WholeFile.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "cli/EmbeddedCabinet.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "cli/SetupCommands.h"
 
+#include "base/Exception.h"
+#include "base/OSError.h"
 #include "cli/EmbeddedCabinet.h"
 #include "cli/SetupJson.h"
-#include "project/Exception.h"
-#include "project/OSError.h"
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/FileSource.h"
 #include "runtime/core/PathTokens.h"

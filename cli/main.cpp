@@ -1,8 +1,8 @@
+#include "base/Exception.h"
 #include "cli/BuildCommand.h"
 #include "cli/CliPrompter.h"
 #include "cli/FieldOverrides.h"
 #include "cli/SetupCommands.h"
-#include "project/Exception.h"
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
 

@@ -1,7 +1,7 @@
 #include "project/IniProfile.h"
 
-#include "project/TextFileCodec.h"
-#include "project/TextUtil.h"
+#include "base/TextFileCodec.h"
+#include "base/TextUtil.h"
 
 #include <cstdint>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "project/IniWriter.h"
 
-#include "project/TextUtil.h"
+#include "base/TextUtil.h"
 
 namespace kf {
 

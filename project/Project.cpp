@@ -1,6 +1,6 @@
 #include "project/Project.h"
 
-#include "project/TextUtil.h"
+#include "base/TextUtil.h"
 
 #include <algorithm>
 #include <cstdint>

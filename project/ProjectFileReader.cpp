@@ -1,11 +1,11 @@
 #include "project/ProjectFileReader.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
+#include "base/WholeFile.h"
 #include "project/FieldSplit.h"
 #include "project/IniProfile.h"
 #include "project/ShortcutTargets.h"
 #include "project/SourceFile.h"
-#include "project/WholeFile.h"
 
 #include <algorithm>
 #include <optional>

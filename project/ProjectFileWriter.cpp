@@ -1,11 +1,11 @@
 #include "project/ProjectFileWriter.h"
 
-#include "project/AtomicFile.h"
-#include "project/Exception.h"
+#include "base/AtomicFile.h"
+#include "base/Exception.h"
+#include "base/TextFileCodec.h"
+#include "base/TextUtil.h"
 #include "project/FieldSplit.h"
 #include "project/IniWriter.h"
-#include "project/TextFileCodec.h"
-#include "project/TextUtil.h"
 
 namespace kf {
 

@@ -1,7 +1,7 @@
 #include "project/RuntimeLines.h"
 
-#include "project/Exception.h"
-#include "project/TextUtil.h"
+#include "base/Exception.h"
+#include "base/TextUtil.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "ui/RtfReader.h"
 
-#include "project/Windows1252.h"
+#include "base/Windows1252.h"
 
 #include <QColor>
 #include <QStringDecoder>

@@ -1,8 +1,8 @@
 #include "ui/TextPage.h"
 
+#include "base/WholeFile.h"
+#include "base/Windows1252.h"
 #include "builder/RtfDocument.h"
-#include "project/WholeFile.h"
-#include "project/Windows1252.h"
 #include "ui/ErrorReport.h"
 #include "ui/FileDialogs.h"
 #include "ui/RtfReader.h"

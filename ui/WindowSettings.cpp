@@ -1,7 +1,7 @@
 #include "ui/WindowSettings.h"
 
+#include "base/AtomicFile.h"
 #include "builder/SignCommand.h"
-#include "project/AtomicFile.h"
 #include "project/IniProfile.h"
 #include "project/IniWriter.h"
 

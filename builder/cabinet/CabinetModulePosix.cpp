@@ -1,7 +1,7 @@
 #include "builder/cabinet/CabinetModule.h"
 
+#include "base/OSError.h"
 #include "project/HostPaths.h"
-#include "project/OSError.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "builder/cabinet/CabinetModule.h"
 
-#include "project/OSError.h"
+#include "base/OSError.h"
 
 #include <windows.h>
 

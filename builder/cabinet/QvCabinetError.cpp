@@ -1,7 +1,7 @@
 #include "builder/cabinet/QvCabinetError.h"
 
+#include "base/OSError.h"
 #include "builder/cabinet/CabQvConsts.h"
-#include "project/OSError.h"
 
 #include <cstdint>
 #include <cstdio>

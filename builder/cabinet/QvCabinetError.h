@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/Exception.h"
 #include "builder/cabinet/CabIntf.h"
-#include "project/Exception.h"
 
 namespace kf {
 

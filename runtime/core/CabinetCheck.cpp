@@ -1,7 +1,7 @@
 #include "runtime/core/CabinetCheck.h"
 
-#include "project/Exception.h"
-#include "project/Windows1252.h"
+#include "base/Exception.h"
+#include "base/Windows1252.h"
 #include "runtime/core/LittleEndian.h"
 
 #include <algorithm>

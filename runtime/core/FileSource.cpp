@@ -1,6 +1,6 @@
 #include "runtime/core/FileSource.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <filesystem>
 

@@ -1,6 +1,6 @@
 #include "runtime/core/InstallPlan.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <charconv>
 #include <cmath>

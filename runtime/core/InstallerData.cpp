@@ -1,6 +1,6 @@
 #include "runtime/core/InstallerData.h"
 
-#include "project/Windows1252.h"
+#include "base/Windows1252.h"
 
 namespace kf {
 

@@ -1,6 +1,6 @@
 #include "runtime/core/PathTokens.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "runtime/core/SetupContents.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/RuntimeMachine.h"
 #include "runtime/core/SharedCabinets.h"

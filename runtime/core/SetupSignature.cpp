@@ -1,6 +1,6 @@
 #include "runtime/core/SetupSignature.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/core/LittleEndian.h"
 
 #include <string>

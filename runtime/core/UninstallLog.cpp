@@ -1,6 +1,6 @@
 #include "runtime/core/UninstallLog.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 namespace kf {
 

@@ -1,6 +1,6 @@
 #include "runtime/win/Elevation.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/win/Outcome.h"
 #include "runtime/win/WinText.h"
 

@@ -1,6 +1,6 @@
 #include "runtime/win/Installation.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/core/SetupContents.h"
 #include "runtime/core/UninstallLogMerge.h"
 #include "runtime/win/FileWindow.h"

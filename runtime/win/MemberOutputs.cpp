@@ -1,6 +1,6 @@
 #include "runtime/win/MemberOutputs.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/win/WinText.h"
 
 #include <windows.h>

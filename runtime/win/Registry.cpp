@@ -1,7 +1,7 @@
 #include "runtime/win/Registry.h"
 
-#include "project/Exception.h"
-#include "project/OSError.h"
+#include "base/Exception.h"
+#include "base/OSError.h"
 #include "runtime/win/WinText.h"
 
 namespace kf {

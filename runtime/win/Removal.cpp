@@ -1,6 +1,6 @@
 #include "runtime/win/Removal.h"
 
-#include "project/OSError.h"
+#include "base/OSError.h"
 #include "runtime/win/Registry.h"
 #include "runtime/win/ServerRegistration.h"
 #include "runtime/win/WinText.h"

@@ -1,6 +1,6 @@
 #include "runtime/win/ScopedPlan.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/core/InstallScope.h"
 #include "runtime/win/Elevation.h"
 #include "runtime/win/SystemFolders.h"

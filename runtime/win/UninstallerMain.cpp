@@ -1,5 +1,5 @@
 // Uninstall.exe: removes what the installer logged in the uninstall log beside it.
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/core/CommandLine.h"
 #include "runtime/core/PathTokens.h"
 #include "runtime/core/UninstallLog.h"

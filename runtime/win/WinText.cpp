@@ -1,6 +1,6 @@
 #include "runtime/win/WinText.h"
 
-#include "project/OSError.h"
+#include "base/OSError.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "runtime/win/Wizard.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/win/BitmapImage.h"
 #include "runtime/win/Installation.h"
 #include "runtime/win/Outcome.h"

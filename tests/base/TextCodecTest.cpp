@@ -1,5 +1,5 @@
-#include "project/TextFileCodec.h"
-#include "project/Windows1252.h"
+#include "base/TextFileCodec.h"
+#include "base/Windows1252.h"
 
 #include <gtest/gtest.h>
 

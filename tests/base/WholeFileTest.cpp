@@ -1,6 +1,6 @@
-#include "project/WholeFile.h"
+#include "base/WholeFile.h"
 #include "TestSupport.h"
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

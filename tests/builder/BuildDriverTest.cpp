@@ -1,7 +1,7 @@
 #include "builder/BuildDriver.h"
+#include "base/Exception.h"
 #include "builder/InstallerDataFile.h"
 #include "builder/cabinet/QvCabinetError.h"
-#include "project/Exception.h"
 #include "runtime/core/ByteSource.h"
 #include "runtime/core/InstallerData.h"
 #include "runtime/core/SetupContents.h"

@@ -1,6 +1,6 @@
 #include "builder/CabinetPacker.h"
+#include "base/OSError.h"
 #include "builder/cabinet/CabIntf.h"
-#include "project/OSError.h"
 
 #include "../project/TestSupport.h"
 #include "CabinetReader.h"

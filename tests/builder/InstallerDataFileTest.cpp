@@ -1,5 +1,5 @@
 #include "builder/InstallerDataFile.h"
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "builder/MemberDates.h"
+#include "base/Exception.h"
 #include "builder/cabinet/DosDateTime.h"
-#include "project/Exception.h"
 
 #include "../project/TestSupport.h"
 

@@ -1,5 +1,5 @@
 #include "builder/SignCommand.h"
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include "../project/TestSupport.h"
 

@@ -3,8 +3,8 @@
 // installer's own check also accepts gives the members that check lists.
 #include "FuzzContract.h"
 
+#include "base/Exception.h"
 #include "fdi.h"
-#include "project/Exception.h"
 #include "runtime/core/CabinetCheck.h"
 
 #include <algorithm>

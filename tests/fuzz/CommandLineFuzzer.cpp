@@ -2,7 +2,7 @@
 // restart, read back the same.
 #include "FuzzContract.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/core/CommandLine.h"
 
 using namespace kf;

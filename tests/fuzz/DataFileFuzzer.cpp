@@ -1,8 +1,8 @@
 // The installer data file reader: a file it accepts is one the build writes back byte for byte.
 #include "FuzzContract.h"
 
+#include "base/Exception.h"
 #include "builder/InstallerDataFile.h"
-#include "project/Exception.h"
 #include "runtime/core/InstallerData.h"
 
 using namespace kf;

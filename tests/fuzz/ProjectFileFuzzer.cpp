@@ -2,7 +2,7 @@
 // to the same model.
 #include "FuzzContract.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
 

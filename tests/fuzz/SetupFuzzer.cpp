@@ -2,8 +2,8 @@
 // inspect and extract: whatever it accepts decodes to the lengths its cabinets state.
 #include "FuzzContract.h"
 
+#include "base/Exception.h"
 #include "cli/EmbeddedCabinet.h"
-#include "project/Exception.h"
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/SetupContents.h"
 

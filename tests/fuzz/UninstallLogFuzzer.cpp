@@ -1,7 +1,7 @@
 // The uninstall log reader: a log it accepts is written back to text that reads the same.
 #include "FuzzContract.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "runtime/core/UninstallLog.h"
 
 using namespace kf;

@@ -1,5 +1,5 @@
 #include "project/ProjectDocument.h"
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include "TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "project/Exception.h"
+#include "base/Exception.h"
 #include "project/ProjectFileReader.h"
 #include "project/ProjectFileWriter.h"
 

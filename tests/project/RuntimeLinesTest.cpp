@@ -1,6 +1,6 @@
 #include "project/RuntimeLines.h"
+#include "base/Exception.h"
 #include "project/EntryCommands.h"
-#include "project/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "runtime/core/FileSource.h"
 
 #include "../project/TestSupport.h"
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

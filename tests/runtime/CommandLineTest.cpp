@@ -1,6 +1,6 @@
 #include "runtime/core/CommandLine.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ErrorText.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 namespace kf::test {
 

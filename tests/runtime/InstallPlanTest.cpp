@@ -1,7 +1,7 @@
 #include "runtime/core/InstallPlan.h"
 
 #include "TestData.h"
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "runtime/core/SetupLayout.h"
 
-#include "project/Exception.h"
+#include "base/Exception.h"
 
 #include <gtest/gtest.h>
 

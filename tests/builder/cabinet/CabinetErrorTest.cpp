@@ -1,6 +1,6 @@
+#include "base/OSError.h"
 #include "builder/cabinet/CabQvConsts.h"
 #include "builder/cabinet/QvCabinetError.h"
-#include "project/OSError.h"
 
 #include <gtest/gtest.h>
 

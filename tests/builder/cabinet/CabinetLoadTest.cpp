@@ -1,5 +1,5 @@
+#include "base/OSError.h"
 #include "builder/cabinet/CabQvComps.h"
-#include "project/OSError.h"
 
 #include "../../project/TestSupport.h"
 
