@@ -1,8 +1,8 @@
 #include "Compressor.h"
 
-#include "LzxCompressor.h"
-#include "LzxFormat.h"
-#include "MszipCompressor.h"
+#include "deflate/MszipCompressor.h"
+#include "lzx/LzxCompressor.h"
+#include "lzx/LzxFormat.h"
 
 namespace kf::cab {
 

@@ -1,8 +1,8 @@
 // The library's building blocks, checked against independent computations.
 #include "CabinetParser.h"
 #include "Checksum.h"
-#include "MszipCompressor.h"
 #include "TestSupport.h"
+#include "deflate/MszipCompressor.h"
 
 #include <gtest/gtest.h>
 

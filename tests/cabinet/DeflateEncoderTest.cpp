@@ -1,9 +1,9 @@
 // The deflate encoder behind MSZIP: every block must inflate with zlib, given the history as its
 // dictionary, to exactly the bytes it was made from; the code builder must give complete, limited,
 // optimal codes.
-#include "DeflateEncoder.h"
-#include "DeflateHuffman.h"
+#include "deflate/DeflateEncoder.h"
 #include "TestSupport.h"
+#include "deflate/DeflateHuffman.h"
 
 #include <gtest/gtest.h>
 

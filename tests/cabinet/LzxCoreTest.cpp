@@ -1,10 +1,10 @@
 // The LZX encoder's pieces, each checked against the format's rules computed independently here.
-#include "E8Translation.h"
-#include "LzxBitWriter.h"
-#include "LzxFormat.h"
-#include "LzxHuffman.h"
-#include "LzxMatchFinder.h"
 #include "TestSupport.h"
+#include "lzx/E8Translation.h"
+#include "lzx/LzxBitWriter.h"
+#include "lzx/LzxFormat.h"
+#include "lzx/LzxHuffman.h"
+#include "lzx/LzxMatchFinder.h"
 
 #include <gtest/gtest.h>
 
