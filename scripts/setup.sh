@@ -12,7 +12,7 @@ packages=(
     gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
     cabextract p7zip-full gcab
     wine wine64 wine32:i386 qemu-user xvfb x11-apps xdotool imagemagick
-    nsis time bc openssl osslsigncode
+    nsis time bc openssl osslsigncode python3
 )
 
 as_root() {
