@@ -18,9 +18,11 @@ struct TCabinetMember {
 // its two size fields.
 uint32_t DataBlockChecksum(std::string_view aData, uint16_t aPackedSize, uint16_t anUnpackedSize);
 
-// Walks a single cabinet without decoding it: its header must claim exactly the source's size,
-// every folder's data blocks must lie inside it and carry their checksums, and every member must
-// lie inside its folder. Raises an error naming aWhat otherwise; returns the members.
+// Walks a single cabinet without decoding it. It must have the shape of every cabinet a build
+// writes: exactly the source's size, one folder of a known compression, nothing reserved, no
+// cabinet set, the members filling the folder's data one after another, and the data blocks,
+// each with its checksum, from right behind the member list to the end. Raises an error naming
+// aWhat otherwise; returns the members.
 std::vector<TCabinetMember> CheckCabinet(TByteSource& aSource, const std::string& aWhat);
 
 } // namespace kf

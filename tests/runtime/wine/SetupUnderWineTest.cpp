@@ -3,6 +3,7 @@
 
 #include "../../builder/CabinetReader.h"
 #include "../../project/TestSupport.h"
+#include "../HeaderFields.h"
 
 #include <filesystem>
 #include <fstream>
@@ -491,6 +492,61 @@ TEST_P(SetupUnderWine, ADamagedSetupInstallsNothing) {
         Query("HKLM\\" + registryKey, "Path", code);
         EXPECT_NE(code, 0) << what;
     }
+}
+
+// Every bit of every header field is flipped in the native reader's test; here each kind of field
+// is flipped once in one of the two cabinets (the lowest bit in the file cabinet, the highest in
+// the main cabinet) and run by the shipped runtime: it is refused before anything is written, or
+// (a date, an attribute, a file cabinet's member name) the install puts the source down unchanged.
+TEST_P(SetupUnderWine, AFlipInAnyKindOfCabinetHeaderFieldIsRefusedBeforeAnythingIsWrittenOrChangesNothing) {
+    TProject project(KF_PROGRAM_FOLDER "/", temp.Path("Setup.exe"));
+    project.TargetWindows = arch.TargetWindows;
+    project.SetProductName(tag);
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+    const std::string text = "Read me first.\r\n";
+    project.Files.push_back(
+        TFileEntry{temp.WriteFile("src/readme.txt", text), "0", "%Install Path%\\readme.txt"});
+    const std::string good = ReadFile(Build(project));
+    std::vector<std::string> kinds;
+    std::vector<std::pair<test::THeaderField, size_t>> flips;
+    for (const test::THeaderField& field :
+         test::HeaderFieldsOf(good, fs::file_size(fs::path(KF_PROGRAM_FOLDER) / arch.Installer))) {
+        const std::string kind = field.Name.substr(field.Name.find(": ") + 2);
+        const auto known = std::find(kinds.begin(), kinds.end(), kind);
+        const size_t index = known - kinds.begin();
+        if (known == kinds.end())
+            kinds.push_back(kind);
+        const bool inFileCabinet = field.Name.starts_with("cabinet 1,");
+        const bool taken = std::any_of(flips.begin(), flips.end(), [&](const auto& aFlip) {
+            return aFlip.first.Name.ends_with(": " + kind);
+        });
+        if (!taken && inFileCabinet == (index % 2 == 0))
+            flips.emplace_back(field, inFileCabinet ? 0 : field.Width * 8 - 1);
+    }
+    ASSERT_EQ(flips.size(), 26u);
+    size_t refused = 0, accepted = 0;
+    for (const auto& [field, bit] : flips) {
+        std::string damaged = good;
+        damaged[field.Offset + bit / 8] ^= static_cast<char>(1 << (bit % 8));
+        const std::string setup = temp.WriteFile("damaged.exe", damaged);
+        fs::remove(temp.Path("damaged.log"));
+        int code = -1;
+        const std::string output = Wine(SilentArguments(setup, temp.Path("damaged.log")), code);
+        const std::string what = field.Name + " bit " + std::to_string(bit);
+        if (code == kSuccess) {
+            ++accepted;
+            EXPECT_EQ(ReadFile((installed / "readme.txt").string()), text) << what;
+            fs::remove_all(fs::path(KF_WINE_PREFIX) / "drive_c" / tag);
+            continue;
+        }
+        ++refused;
+        EXPECT_EQ(code, kFailed) << what << ": " << output;
+        EXPECT_NE(ReadFile(temp.Path("damaged.log")).find("damaged"), std::string::npos) << what;
+        EXPECT_FALSE(fs::exists(fs::path(KF_WINE_PREFIX) / "drive_c" / tag)) << what;
+    }
+    EXPECT_GE(refused, 20u);
+    EXPECT_GE(accepted, 2u);
 }
 
 TEST_P(SetupUnderWine, APlantedSystemLibraryBesideTheSetupIsNotLoaded) {
