@@ -4,6 +4,7 @@
 #include "base/TextUtil.h"
 #include "base/Windows1252.h"
 #include "runtime/core/InstallerData.h"
+#include "runtime/core/PathTokens.h"
 
 namespace kf {
 
@@ -124,8 +125,14 @@ void CheckDataLines(const TProject& aProject) {
     CheckValue(aProject.ProductVersion, "the product version", false);
     CheckValue(aProject.CompanyName, "the company name", false);
     CheckValue(aProject.InstallFolder(), "the install folder", false);
-    for (size_t i = 0; i < aProject.Files.size(); ++i)
-        CheckValue(aProject.Files[i].InstallTo, "\"Install to\" of " + RowName("file", i), true);
+    for (size_t i = 0; i < aProject.Files.size(); ++i) {
+        const std::string& installTo = aProject.Files[i].InstallTo;
+        CheckValue(installTo, "\"Install to\" of " + RowName("file", i), true);
+        // Installer.exe places a file by this rule; a setup it cannot install is not built.
+        if (const auto reason = UnsafeTargetPath(installTo))
+            throw Exception("Cannot build the setup: \"Install to\" of " + RowName("file", i) + " (\"" +
+                            installTo + "\") " + *reason + ". Change it and build again");
+    }
     const auto& shortcuts = aProject.Shortcuts.Lines();
     for (size_t i = 0; i < shortcuts.size(); ++i)
         CheckValue(shortcuts[i], RowName("shortcut", i), true);

@@ -34,7 +34,7 @@ TSetupContents ReadSetup(const std::string& aPath, TByteSource& aSetup) {
 // The install-to path as a host path below the target folder, the token kept as a folder name.
 std::filesystem::path TargetPath(const std::filesystem::path& aFolder, const std::string& anInstallTo,
                                  size_t aRow) {
-    if (const auto reason = UnsafeRelativePath(anInstallTo))
+    if (const auto reason = UnsafeTargetPath(anInstallTo))
         throw Exception("Refusing to extract file " + std::to_string(aRow + 1) + " into " + aFolder.string() +
                         ": its install-to path \"" + anInstallTo + "\" " + *reason);
     std::string relative = anInstallTo;

@@ -103,16 +103,10 @@ const std::string& TFolderMap::Folder(TFolderToken aToken) const {
 }
 
 std::string TFolderMap::ResolveTarget(std::string_view aPath) const {
-    for (size_t i = 0; i < kInstallToTokens; ++i) {
-        const std::string_view token = kTokenTexts[i];
-        if (!aPath.starts_with(token) || aPath.size() <= token.size() || aPath[token.size()] != '\\')
-            continue;
-        const std::string_view relative = aPath.substr(token.size() + 1);
-        if (const auto reason = UnsafeRelativePath(relative))
-            throw Exception("The target path \"" + std::string(aPath) + "\" " + *reason + ".");
-        return JoinPath(Folder(static_cast<TFolderToken>(i)), relative);
-    }
-    throw Exception("The target path \"" + std::string(aPath) + "\" does not start with a known folder.");
+    if (const auto reason = UnsafeTargetPath(aPath))
+        throw Exception("The target path \"" + std::string(aPath) + "\" " + *reason + ".");
+    const TFolderToken token = *TargetToken(aPath);
+    return JoinPath(Folder(token), aPath.substr(std::string_view(TokenText(token)).size() + 1));
 }
 
 std::string TFolderMap::ResolveText(std::string_view aText) const {
@@ -139,6 +133,22 @@ std::optional<std::string> UnsafeRelativePath(std::string_view aPath) {
         if (auto reason = UnsafePart(part))
             return reason;
     return std::nullopt;
+}
+
+std::optional<TFolderToken> TargetToken(std::string_view aPath) {
+    for (size_t i = 0; i < kInstallToTokens; ++i) {
+        const std::string_view token = kTokenTexts[i];
+        if (aPath.starts_with(token) && aPath.size() > token.size() && aPath[token.size()] == '\\')
+            return static_cast<TFolderToken>(i);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> UnsafeTargetPath(std::string_view aPath) {
+    const auto token = TargetToken(aPath);
+    if (!token)
+        return "does not start with a known folder";
+    return UnsafeRelativePath(aPath.substr(std::string_view(TokenText(*token)).size() + 1));
 }
 
 std::optional<std::string> UnsafeAbsoluteFolder(std::string_view aPath) {

@@ -52,6 +52,12 @@ private:
 // or folder (".." parts, drive letters, device names, alternate streams, reserved characters);
 // empty when it is safe.
 std::optional<std::string> UnsafeRelativePath(std::string_view aPath);
+// The install-to token that starts an install-to path ("%Install Path%\\..."), exactly as the
+// build writes it; empty when none does.
+std::optional<TFolderToken> TargetToken(std::string_view aPath);
+// The reason an install-to path is not a token, "\\" and a safe relative path; empty when
+// Installer.exe can place it.
+std::optional<std::string> UnsafeTargetPath(std::string_view aPath);
 // The reason a folder is not an absolute local or network path free of such parts; empty when
 // it is usable as an install folder.
 std::optional<std::string> UnsafeAbsoluteFolder(std::string_view aPath);

@@ -20,7 +20,7 @@ namespace kf {
 
 namespace {
 
-constexpr const char* kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr const char* kUninstallList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 bool Exists(const std::string& aPath) {
     return ::GetFileAttributesW(Wide(aPath).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -125,15 +125,22 @@ void TInstallation::MakeShortcut(const TShortcutAction& aShortcut) {
     fActions.Line("Created the shortcut " + aShortcut.Link);
 }
 
-void TInstallation::WriteValue(const TValueAction& aValue) {
+// The keys that writing into aKey creates, aKey and the missing ones above it, outermost first:
+// logged so that the uninstaller (or a rollback) removes each once it is empty.
+std::vector<TLoggedKey> TInstallation::NoteNewKeys(int aRoot, const std::string& aKey) {
     std::vector<TLoggedKey> newKeys;
     for (size_t end = 0; end != std::string::npos;) {
-        end = aValue.Key.find('\\', end + 1);
-        const std::string key = aValue.Key.substr(0, end);
-        if (!KeyExists(aValue.Root, key))
-            newKeys.push_back(TLoggedKey{aValue.Root, key});
+        end = aKey.find('\\', end + 1);
+        const std::string key = aKey.substr(0, end);
+        if (!KeyExists(aRoot, key))
+            newKeys.push_back(TLoggedKey{aRoot, key});
     }
     fCreated.Keys.insert(fCreated.Keys.end(), newKeys.begin(), newKeys.end());
+    return newKeys;
+}
+
+void TInstallation::WriteValue(const TValueAction& aValue) {
+    const std::vector<TLoggedKey> newKeys = NoteNewKeys(aValue.Root, aValue.Key);
     NoteValue(aValue.Root, aValue.Key, aValue.Name);
     if (aValue.Type == TValueType::Dword)
         SetDwordValue(aValue.Root, aValue.Key, aValue.Name, aValue.Number);
@@ -149,10 +156,12 @@ void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
     const TInstallerData& data = fPackage.Data();
     const int root =
         aPlan.Scope == TInstallScope::PerMachine ? 2 : 1; // HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
-    const std::string key = kUninstallKey + EntryName(data.ProductName);
+    const std::string key = std::string(kUninstallList) + "\\" + EntryName(data.ProductName);
     const std::string uninstaller = "\"" + JoinPath(aPlan.InstallFolder, "Uninstall.exe") + "\"";
     // An entry left by an earlier installation is updated, and put back as it was by a rollback.
     const bool replacing = KeyExists(root, key);
+    // A per-user install may be the first to list a program under this user.
+    const std::vector<TLoggedKey> newKeys = NoteNewKeys(root, kUninstallList);
     if (!replacing)
         fCreated.UninstallEntries.push_back(TLoggedKey{root, key});
     const auto text = [&](const char* aName, const std::string& aText) {
@@ -173,6 +182,7 @@ void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
     text("QuietUninstallString", uninstaller + " /S");
     number("NoModify", 1);
     number("NoRepair", 1);
+    fLog.Keys.insert(fLog.Keys.end(), newKeys.begin(), newKeys.end());
     fLog.UninstallEntries.push_back(TLoggedKey{root, key});
     fActions.Line("Added the uninstall entry " + std::string(RootKeyName(root)) + "\\" + key);
 }

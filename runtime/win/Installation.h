@@ -33,6 +33,7 @@ private:
     void Register(const std::string& aLibrary);
     void MakeShortcut(const TShortcutAction& aShortcut);
     bool KeepExisting(const std::string& aPath);
+    std::vector<TLoggedKey> NoteNewKeys(int aRoot, const std::string& aKey);
     void WriteValue(const TValueAction& aValue);
     void NoteValue(int aRoot, const std::string& aKey, const std::string& aName);
     void AddUninstallEntry(const TInstallPlan& aPlan);

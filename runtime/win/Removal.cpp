@@ -35,15 +35,16 @@ public:
             if (value->Remove || !fOnlyFlagged)
                 Report(DeleteValue(value->Root, value->Key, value->Name),
                        "Removed the registry value " + Registry(value->Root, value->Key, value->Name));
+        // The entry first: the key that lists it may be one the install created.
+        for (const TLoggedKey& entry : aLog.UninstallEntries)
+            Report(DeleteKey(entry.Root, entry.Key),
+                   "Removed the uninstall entry " + Registry(entry.Root, entry.Key, ""));
         for (auto key = aLog.Keys.rbegin(); key != aLog.Keys.rend(); ++key) {
             const std::string name = Registry(key->Root, key->Key, "");
             fActions.Line(DeleteEmptyKey(key->Root, key->Key)
                               ? "Removed the registry key " + name
                               : "Kept the registry key " + name + ", which is not empty");
         }
-        for (const TLoggedKey& entry : aLog.UninstallEntries)
-            Report(DeleteKey(entry.Root, entry.Key),
-                   "Removed the uninstall entry " + Registry(entry.Root, entry.Key, ""));
         for (auto folder = aLog.Folders.rbegin(); folder != aLog.Folders.rend(); ++folder)
             if (folder->Remove || !fOnlyFlagged)
                 RemoveFolder(folder->Path);

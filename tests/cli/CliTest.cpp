@@ -1,7 +1,11 @@
 #include "builder/BuildDriver.h"
+#include "builder/InstallerDataFile.h"
 #include "cli/CliPrompter.h"
+#include "cli/EmbeddedCabinet.h"
 #include "cli/TerminalBuildHost.h"
 #include "project/ProjectFileWriter.h"
+#include "runtime/core/ByteWindow.h"
+#include "runtime/core/SetupContents.h"
 
 #include "../builder/CabinetReader.h"
 #include "../project/TestSupport.h"
@@ -49,6 +53,36 @@ protected:
         const std::string path = temp.Path(aName + ".kfp");
         SaveProjectFile(project, path);
         return path;
+    }
+
+    // A setup as a build writes it, but whose rows carry install-to paths that no build writes:
+    // a sound build of as many rows, its main cabinet packed again by gcab with those paths.
+    std::string SetupWithInstallPaths(const std::vector<std::string>& aPaths) {
+        int code = -1;
+        const std::string built = Cli("build '" + WriteProject("crafted", aPaths.size()) + "'", code);
+        EXPECT_EQ(code, 0) << built;
+        const std::string setup = ReadFile(temp.Path("crafted/Setup.exe"));
+        const size_t mainSize = std::stoul(setup.substr(setup.size() - 10));
+        const size_t mainOffset = setup.size() - 10 - mainSize;
+        TMemorySource source(setup);
+        TByteWindow main(source, mainOffset, mainSize);
+        TEmbeddedCabinet cabinet(main, "the main cabinet");
+        TInstallerDataLines lines = SplitInstallerData(cabinet.Read(0));
+        lines[8].clear();
+        for (const std::string& path : aPaths)
+            lines[8] += path + "?";
+        temp.WriteFile("crafted/main/kelpforge.dat", DataFileBytes(lines));
+        for (size_t i = 1; i < std::size(kMainMemberNames); ++i)
+            temp.WriteFile(std::string("crafted/main/") + kMainMemberNames[i], cabinet.Read(i));
+        const std::string packed = RunCommand(
+            "cd '" + temp.Path("crafted/main") +
+                "' && gcab -c -z ../main.cab kelpforge.dat license.rtf readme.rtf logo.bmp header.bmp",
+            code);
+        EXPECT_EQ(code, 0) << packed;
+        const std::string mainCabinet = ReadFile(temp.Path("crafted/main.cab"));
+        char trailer[11];
+        std::snprintf(trailer, sizeof trailer, "%010zu", mainCabinet.size());
+        return temp.WriteFile("crafted/Crafted.exe", setup.substr(0, mainOffset) + mainCabinet + trailer);
     }
 
     std::string Cli(const std::string& anArguments, int& anExitCode) {
@@ -338,21 +372,48 @@ TEST_F(CliTest, InspectRefusesFilesThatAreNotSoundSetups) {
     }
 }
 
-TEST_F(CliTest, ExtractRefusesPathsThatLeaveTheTargetFolder) {
-    TProject project(programFolder, temp.Path("esc/Setup.exe"));
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
-    project.Files.push_back(
-        TFileEntry{temp.WriteFile("esc/evil.txt", "x"), "1", "%Install Path%\\..\\..\\evil.txt"});
-    SaveProjectFile(project, temp.Path("esc.kfp"));
+// The build refuses these paths itself; setups from elsewhere may carry them.
+TEST_F(CliTest, ExtractRefusesEveryInstallPathThatTheInstallerRefuses) {
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {"%Install Path%\\..\\..\\evil.txt", "holds a \"..\" part"},
+        {"%AppData%\\evil.txt", "does not start with a known folder"},
+        {"%install path%\\evil.txt", "does not start with a known folder"},
+        {"%Install Path%\\CONIN$", "names a device"},
+        {"%Install Path%\\LPT\xC2\xB9.txt", "names a device"},
+    };
+    for (const auto& [path, reason] : refused) {
+        const std::string setup = SetupWithInstallPaths({"%Install Path%\\fine.txt", path});
+        int code = -1;
+        const std::string output = Cli("extract '" + setup + "' '" + temp.Path("deep/out") + "' 2>&1", code);
+        EXPECT_EQ(code, 1) << path;
+        EXPECT_NE(output.find("Refusing to extract file 2"), std::string::npos) << output;
+        EXPECT_NE(output.find(reason), std::string::npos) << output;
+        EXPECT_FALSE(std::filesystem::exists(temp.Path("evil.txt"))) << path;
+        EXPECT_FALSE(std::filesystem::exists(temp.Path("deep"))) << path;
+    }
+    // The crafting itself leaves a setup that extracts.
     int code = -1;
-    ASSERT_EQ((Cli("build '" + temp.Path("esc.kfp") + "'", code), code), 0);
-    const std::string output =
-        Cli("extract '" + temp.Path("esc/Setup.exe") + "' '" + temp.Path("deep/out") + "'", code);
-    EXPECT_EQ(code, 1);
-    EXPECT_NE(output.find("holds a \"..\" part"), std::string::npos) << output;
-    EXPECT_FALSE(std::filesystem::exists(temp.Path("evil.txt")));
-    EXPECT_FALSE(std::filesystem::exists(temp.Path("deep/out")));
+    const std::string setup = SetupWithInstallPaths({"%Install Path%\\fine.txt", "%Windows%\\sub\\ok.txt"});
+    const std::string output = Cli("extract '" + setup + "' '" + temp.Path("good") + "' 2>&1", code);
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_TRUE(std::filesystem::exists(temp.Path("good/%Windows%/sub/ok.txt"))) << output;
+}
+
+TEST_F(CliTest, TheBuildRefusesAnInstallPathThatTheInstallerWouldRefuse) {
+    for (const char* path : {"%Install Path%\\..\\evil.txt", "%AppData%\\x.txt", "%Install Path%\\NUL.txt",
+                             "C:\\x.txt", "%Install Path%"}) {
+        TProject project(programFolder, temp.Path("bad/Setup.exe"));
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+        project.Files.push_back(TFileEntry{temp.WriteFile("bad/x.txt", "x"), "1", "%Install Path%\\x.txt"});
+        project.Files.push_back(TFileEntry{temp.WriteFile("bad/y.txt", "y"), "1", path});
+        SaveProjectFile(project, temp.Path("bad.kfp"));
+        int code = -1;
+        const std::string output = Cli("build '" + temp.Path("bad.kfp") + "' 2>&1", code);
+        EXPECT_EQ(code, 1) << path << ": " << output;
+        EXPECT_NE(output.find("\"Install to\" of row 2 of the file list"), std::string::npos) << output;
+        EXPECT_FALSE(std::filesystem::exists(temp.Path("bad/Setup.exe"))) << path;
+    }
 }
 
 TEST_F(CliTest, ExtractChecksTheWholeSetupBeforeWritingAnything) {

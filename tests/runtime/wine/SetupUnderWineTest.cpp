@@ -666,6 +666,11 @@ TEST_P(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUs
     project.RegistryValues.Clear();
     project.RegistryValues.Append({}, "10" + registryKey + "|Count=142");
     const std::string setup = Build(project);
+    // The user's list of uninstall entries starts out missing, as on a machine where nothing was
+    // installed for this user before.
+    const std::string list = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    int listed = -1;
+    Wine("reg delete '" + list + "' /f", listed);
     const std::string folder = "C:\\users\\" + UserName() + "\\AppData\\Local\\" + tag;
     installed = fs::path(KF_WINE_PREFIX) / "drive_c/users" / UserName() / "AppData/Local" / tag;
     int code = -1;
@@ -699,6 +704,13 @@ TEST_P(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUs
     EXPECT_NE(code, 0);
     Query("HKCU\\" + registryKey, "Count", code);
     EXPECT_NE(code, 0);
+    // The list that the install created went with its last entry.
+    Wine("reg query '" + list + "'", listed);
+    EXPECT_NE(listed, 0);
+    EXPECT_NE(actions.find("Removed the registry key "
+                           "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"),
+              std::string::npos)
+        << actions;
     fs::remove_all(installed);
 }
 
