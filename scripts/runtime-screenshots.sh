@@ -26,22 +26,30 @@ KELPFORGE_PROGRAM_FOLDER="$build/bin/" KELPFORGE_CABINET_LIBRARY="$build/bin/lib
     "$build/bin/kelpforge-cli" build Example.kfp --set TargetWindows=1 -o "$work/Setup.exe"
 
 display=:57
-Xvfb $display -screen 0 1024x768x24 >/dev/null 2>&1 &
+# The frame buffer is what the screen shows: xwd -root draws Wine's later windows (message boxes)
+# black although the screen shows them.
+mkdir -p "$work/screen"
+Xvfb $display -fbdir "$work/screen" -screen 0 1024x768x24 >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=$display WINEPREFIX="$work/prefix" WINEDEBUG=-all
 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 /usr/lib/wine/wine64 "$work/Setup.exe" &
+setup=$!
 
 # ImageMagick by its full path: a stand-in of that name may come first in PATH.
 # Usage: shot NAME [SECONDS to wait first]
 shot() {
     sleep "${2:-4}"
-    xwd -root -silent | /usr/bin/convert xwd:- "$out/$1.png"
+    /usr/bin/convert "xwd:$work/screen/Xvfb_screen0" "$out/$1.png"
     echo "$out/$1.png"
 }
 # The setup checks its 400 MB before it shows the wizard.
 xdotool search --sync --name 'Kelp Notes 1.0 Setup' >/dev/null
 shot 1-welcome 2
+# The Cancel question, answered No.
+xdotool key Escape
+shot 1-welcome-cancel-question 2
+xdotool key Tab Return
 xdotool key Return
 shot 2-license
 xdotool key alt+a
@@ -54,4 +62,4 @@ xdotool key Return
 shot 6-progress 1
 shot 7-finish 30
 xdotool key Return
-wait
+wait $setup

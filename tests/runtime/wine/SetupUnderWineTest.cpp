@@ -5,11 +5,15 @@
 #include "../../project/TestSupport.h"
 #include "../HeaderFields.h"
 
+#include <algorithm>
+#include <array>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
 #include <set>
+#include <sstream>
 #include <thread>
 
 using namespace kf;
@@ -110,9 +114,11 @@ protected:
     std::string StartScreen() {
         const std::string displayFile = temp.Path("display");
         int code = -1;
-        fScreenServer = RunCommand("(Xvfb -displayfd 3 -screen 0 1024x768x24 3>'" + displayFile +
-                                       "' >/dev/null 2>&1 & echo $!)",
-                                   code);
+        fs::create_directories(temp.Path("screen"));
+        fScreenServer =
+            RunCommand("(Xvfb -displayfd 3 -fbdir '" + temp.Path("screen") + "' -screen 0 1024x768x24 3>'" +
+                           displayFile + "' >/dev/null 2>&1 & echo $!)",
+                       code);
         std::string display;
         for (int i = 0; i < 100 && display.empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -138,6 +144,41 @@ protected:
         RunCommand(anEnvironment + " '" + wineserver + "' -k; kill " +
                        std::to_string(std::stol(fScreenServer)),
                    code);
+    }
+
+    // Brightness (0 to 1) and its spread over a rectangle of what the screen shows, read from the
+    // screen's own frame buffer: a capture through the X server (xwd -root) shows Wine's later
+    // windows black although the screen shows them drawn.
+    std::pair<double, double> ScreenArea(int anX, int aY, int aWidth, int aHeight) {
+        int code = -1;
+        const std::string figures = RunCommand(
+            "/usr/bin/convert 'xwd:" + temp.Path("screen/Xvfb_screen0") + "' -crop " +
+                std::to_string(aWidth) + "x" + std::to_string(aHeight) + "+" + std::to_string(anX) + "+" +
+                std::to_string(aY) +
+                " +repage -colorspace Gray -format '%[fx:mean] %[fx:standard_deviation]' info: 2>&1",
+            code);
+        double mean = -1, spread = -1;
+        EXPECT_EQ(std::sscanf(figures.c_str(), "%lf %lf", &mean, &spread), 2) << figures;
+        return {mean, spread};
+    }
+
+    // The places of the windows with the wizard's caption, as xdotool gives them.
+    std::vector<std::array<int, 4>> WizardWindows() {
+        int code = -1;
+        const std::string found = RunCommand("DISPLAY=" + fDisplay + " xdotool search --name '^" + tag +
+                                                 " .*Setup$' getwindowgeometry --shell %@ 2>/dev/null",
+                                             code);
+        std::vector<std::array<int, 4>> windows;
+        std::istringstream lines(found);
+        std::array<int, 4> place{};
+        for (std::string line; std::getline(lines, line);) {
+            for (const auto& [key, index] : {std::pair{"X=", 0}, {"Y=", 1}, {"WIDTH=", 2}, {"HEIGHT=", 3}})
+                if (line.starts_with(key))
+                    place[index] = std::stoi(line.substr(std::string_view(key).size()));
+            if (line.starts_with("SCREEN="))
+                windows.push_back(place);
+        }
+        return windows;
     }
 
     // Waits for the wizard's window on the screen and runs xdotool's commands on it.
@@ -321,6 +362,41 @@ TEST_P(SetupUnderWine, TheWizardOpensOnAScreen) {
     ASSERT_EQ(std::sscanf(found.c_str() + size, "Geometry: %dx%d", &width, &height), 2) << found;
     EXPECT_GE(width, 500) << found;
     EXPECT_GE(height, 360) << found;
+}
+
+// The Cancel question is drawn as a message box is: light, with its text and buttons on it, in
+// what the screen shows, and Yes ends the wizard.
+TEST_P(SetupUnderWine, TheWizardsCancelQuestionIsDrawnOnTheScreen) {
+    const std::string setup = Build(Project());
+    const std::string environment = StartScreen();
+    ASSERT_FALSE(environment.empty()) << "Xvfb did not start";
+    int code = -1;
+    Wine("'" + setup + "' > /dev/null 2>&1 &", code, environment);
+    WizardWindow("sleep 1 key Escape");
+    std::vector<std::array<int, 4>> windows;
+    for (int i = 0; i < 100 && windows.size() < 2; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        windows = WizardWindows();
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    ASSERT_EQ(windows.size(), 2u) << "no message box came up";
+    std::sort(windows.begin(), windows.end(), [](const auto& a, const auto& b) { return a[3] < b[3]; });
+    const auto& box = windows[0];
+    const auto& wizard = windows[1];
+    const auto [boxMean, boxSpread] = ScreenArea(box[0], box[1], box[2], box[3]);
+    // The welcome page beside it, as a plain window that is drawn (its white text panel).
+    const auto [pageMean, pageSpread] = ScreenArea(wizard[0] + wizard[2] - 60, wizard[1] + 10, 50, 20);
+    EXPECT_GT(pageMean, 0.9);
+    EXPECT_GT(boxMean, 0.6) << "the box is not drawn";
+    EXPECT_GT(boxSpread, 0.05) << "the box shows no text";
+    WizardWindow("key Return");
+    bool ended = false;
+    for (int i = 0; i < 100 && !ended; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        ended = WizardWindows().empty();
+    }
+    StopScreen(environment);
+    EXPECT_TRUE(ended) << "Yes did not end the wizard";
 }
 
 TEST_P(SetupUnderWine, TheWizardLaunchesTheProgramAndThenOffersTheRestart) {
