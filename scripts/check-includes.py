@@ -88,9 +88,8 @@ def sources(root):
 
 
 def check(root):
-    problems = [problem for path in sources(root) for problem in problems_in(root, path)]
-    checked = sum(1 for _ in sources(root))
-    return problems, checked
+    paths = list(sources(root))
+    return [problem for path in paths for problem in problems_in(root, path)], len(paths)
 
 
 def self_test():
