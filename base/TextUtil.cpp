@@ -35,6 +35,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string FoldCase(std::string_view aText) {
+    std::string folded(aText);
+    for (char& c : folded)
+        c = LowerAscii(c);
+    return folded;
+}
+
 std::optional<int64_t> ParseInteger(std::string_view aText) {
     int base = 10;
     bool negative = false;

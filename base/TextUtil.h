@@ -11,6 +11,8 @@ namespace kf {
 std::string Trim(std::string_view aText);
 // Case-insensitive comparison of ASCII letters; other bytes compare exactly.
 bool EqualsNoCase(std::string_view a, std::string_view b);
+// aText with A to Z lowered: two texts that EqualsNoCase calls equal fold to the same text.
+std::string FoldCase(std::string_view aText);
 // A decimal integer with an optional sign, or "0x"/"0X" and hexadecimal digits; nothing else.
 std::optional<int64_t> ParseInteger(std::string_view aText);
 // Whether the text holds a carriage return, a line feed or a NUL byte.

@@ -1,36 +1,37 @@
 #include "base/WholeFile.h"
 
 #include "base/Exception.h"
-#include "base/OSError.h"
-
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <system_error>
+#include "base/RegularFile.h"
 
 namespace kf {
 
 namespace {
 
-[[noreturn]] void CannotOpen(const std::string& aPath, int anError) {
-    throw Exception("Cannot open file \"" + aPath + "\". " + SystemErrorText(anError));
+std::string MegabytesText(uint64_t aBytes) {
+    return std::to_string(aBytes >> 20) + " MB";
+}
+
+[[noreturn]] void TooLarge(const std::string& aPath, uint64_t aLimit) {
+    throw Exception("Cannot open file \"" + aPath + "\". It is larger than " + MegabytesText(aLimit) +
+                    ", more than can be read.");
 }
 
 } // namespace
 
-std::string ReadWholeFile(const std::string& aPath) {
-    std::error_code error;
-    // A folder opens as a stream on some systems but never reads; it is no file to load.
-    if (std::filesystem::is_directory(aPath, error))
-        CannotOpen(aPath, EISDIR);
-    errno = 0;
-    std::ifstream file(aPath, std::ios::binary);
-    if (!file)
-        CannotOpen(aPath, errno ? errno : ENOENT);
-    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        CannotOpen(aPath, errno ? errno : EIO);
+std::string ReadWholeFile(const std::string& aPath, uint64_t aLimit) {
+    TRegularFile file(aPath);
+    if (file.Size() > aLimit)
+        TooLarge(aPath, aLimit);
+    // One byte beyond the limit tells a file that grew since it was opened.
+    std::string bytes(static_cast<size_t>(file.Size()) + 1, '\0');
+    size_t done = file.Read(bytes.data(), bytes.size());
+    while (done == bytes.size()) {
+        if (bytes.size() > aLimit)
+            TooLarge(aPath, aLimit);
+        bytes.resize(std::min<uint64_t>(bytes.size() * 2, aLimit + 1));
+        done += file.Read(bytes.data() + done, bytes.size() - done);
+    }
+    bytes.resize(done);
     return bytes;
 }
 

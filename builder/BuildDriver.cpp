@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/OSError.h"
+#include "base/RegularFile.h"
 #include "base/TemporaryFile.h"
 #include "builder/CabinetPacker.h"
 #include "builder/InstallerDataFile.h"
@@ -51,6 +52,8 @@ uint64_t FileSizeOf(const std::string& aPath) {
 
 // The installer reads every main cabinet member into memory, and refuses one beyond its limit.
 void CheckMainMember(const std::string& aPath, const std::string& aWhat) {
+    // A folder, FIFO or device is refused here, naming what it is, before the writer waits on it.
+    RefuseNonRegularFile(aPath);
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(aPath, error);
     if (error)

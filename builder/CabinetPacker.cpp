@@ -1,6 +1,7 @@
 #include "builder/CabinetPacker.h"
 
 #include "base/Exception.h"
+#include "base/RegularFile.h"
 #include "builder/cabinet/CabIntf.h"
 #include "builder/cabinet/CabQvComps.h"
 #include "project/HostPaths.h"
@@ -45,6 +46,8 @@ uint64_t TCabinetPacker::PackOne(size_t anIndex) {
         fPacked[anIndex] += anUncompressed;
         anAbort = Abandoned();
     };
+    // A source replaced by a folder, FIFO or device since Open is refused with a message naming it.
+    RefuseNonRegularFile(row.SourcePath);
     writer.Open(cabinet);
     writer.AddFile(row.SourcePath, FileNameOf(row.SourcePath), false);
     writer.Close(true);

@@ -1,11 +1,12 @@
 #include "builder/SharedRows.h"
 
+#include "base/Exception.h"
+#include "base/RegularFile.h"
 #include "project/HostPaths.h"
 #include "runtime/core/SharedCabinets.h"
 
 #include <array>
 #include <filesystem>
-#include <fstream>
 
 namespace kf {
 
@@ -15,29 +16,35 @@ constexpr size_t kCompareBlock = 1 << 20;
 
 enum class TComparison { Same, Different, Stopped };
 
-// A source that cannot be read is never the same: packing it reports the error.
-TComparison CompareContents(const std::string& aFirst, const std::string& aSecond,
-                            const std::function<bool()>& aKeepGoing) {
-    std::error_code error1, error2;
-    if (std::filesystem::equivalent(aFirst, aSecond, error1))
-        return TComparison::Same;
-    const uintmax_t size = std::filesystem::file_size(aFirst, error1);
-    if (error1 || size != std::filesystem::file_size(aSecond, error2) || error2)
-        return TComparison::Different;
-    std::ifstream first(aFirst, std::ios::binary), second(aSecond, std::ios::binary);
-    if (!first || !second)
+TComparison CompareOpened(TRegularFile& aFirst, TRegularFile& aSecond,
+                          const std::function<bool()>& aKeepGoing) {
+    if (aFirst.Size() != aSecond.Size())
         return TComparison::Different;
     std::vector<char> block1(kCompareBlock), block2(kCompareBlock);
-    for (uintmax_t left = size; left > 0;) {
+    for (uint64_t left = aFirst.Size(); left > 0;) {
         if (!aKeepGoing())
             return TComparison::Stopped;
-        const auto count = static_cast<std::streamsize>(std::min<uintmax_t>(left, kCompareBlock));
-        if (!first.read(block1.data(), count) || !second.read(block2.data(), count) ||
-            !std::equal(block1.begin(), block1.begin() + count, block2.begin()))
+        const size_t count = static_cast<size_t>(std::min<uint64_t>(left, kCompareBlock));
+        if (aFirst.Read(block1.data(), count) != count || aSecond.Read(block2.data(), count) != count ||
+            !std::equal(block1.begin(), block1.begin() + static_cast<std::ptrdiff_t>(count), block2.begin()))
             return TComparison::Different;
-        left -= static_cast<uintmax_t>(count);
+        left -= count;
     }
     return TComparison::Same;
+}
+
+// A source that cannot be read, or is no regular file, is never the same: packing it reports the error.
+TComparison CompareContents(const std::string& aFirst, const std::string& aSecond,
+                            const std::function<bool()>& aKeepGoing) {
+    std::error_code error;
+    if (std::filesystem::equivalent(aFirst, aSecond, error))
+        return TComparison::Same;
+    try {
+        TRegularFile first(aFirst), second(aSecond);
+        return CompareOpened(first, second, aKeepGoing);
+    } catch (const Exception&) {
+        return TComparison::Different;
+    }
 }
 
 } // namespace

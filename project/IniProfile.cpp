@@ -1,11 +1,11 @@
 #include "project/IniProfile.h"
 
+#include "base/Exception.h"
 #include "base/TextFileCodec.h"
 #include "base/TextUtil.h"
+#include "base/WholeFile.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 namespace kf {
@@ -49,7 +49,7 @@ TIniProfile TIniProfile::Parse(std::string_view aText) {
             const size_t close = line.find(']');
             const std::string name = Trim(
                 std::string_view(line).substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            profile.fSections.push_back(TSection{name, {}});
+            profile.fSections.push_back(TSection{name, {}, {}});
             current = &profile.fSections.back();
             continue;
         }
@@ -57,23 +57,26 @@ TIniProfile TIniProfile::Parse(std::string_view aText) {
             continue;
         const size_t equals = line.find('=');
         if (equals == std::string::npos) {
-            current->Entries.push_back(TEntry{line, {}});
+            Add(*current, TEntry{line, {}});
             continue;
         }
-        current->Entries.push_back(TEntry{Trim(std::string_view(line).substr(0, equals)),
-                                          StripQuotes(Trim(std::string_view(line).substr(equals + 1)))});
+        Add(*current, TEntry{Trim(std::string_view(line).substr(0, equals)),
+                             StripQuotes(Trim(std::string_view(line).substr(equals + 1)))});
     }
     return profile;
 }
 
 TIniProfile TIniProfile::Load(const std::string& aPath) {
-    std::ifstream file(aPath, std::ios::binary);
-    if (!file)
+    try {
+        return Parse(DecodeTextFile(ReadWholeFile(aPath)));
+    } catch (const Exception&) {
         return TIniProfile();
-    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad())
-        return TIniProfile();
-    return Parse(DecodeTextFile(bytes));
+    }
+}
+
+void TIniProfile::Add(TSection& aSection, TEntry anEntry) {
+    aSection.Index.try_emplace(FoldCase(anEntry.Key), aSection.Entries.size());
+    aSection.Entries.push_back(std::move(anEntry));
 }
 
 const TIniProfile::TSection* TIniProfile::FindSection(std::string_view aName) const {
@@ -87,10 +90,8 @@ const TIniProfile::TEntry* TIniProfile::FindEntry(std::string_view aSection, std
     const TSection* section = FindSection(aSection);
     if (section == nullptr)
         return nullptr;
-    for (const TEntry& entry : section->Entries)
-        if (EqualsNoCase(entry.Key, aKey))
-            return &entry;
-    return nullptr;
+    const auto found = section->Index.find(FoldCase(aKey));
+    return found != section->Index.end() ? &section->Entries[found->second] : nullptr;
 }
 
 std::string TIniProfile::ReadString(std::string_view aSection, std::string_view aKey,

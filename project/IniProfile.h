@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace kf {
@@ -34,8 +35,11 @@ private:
     struct TSection {
         std::string Name;
         std::vector<TEntry> Entries;
+        // Folded key to the first entry of that key, so that a look-up does not scan the section.
+        std::unordered_map<std::string, size_t> Index;
     };
 
+    static void Add(TSection& aSection, TEntry anEntry);
     const TSection* FindSection(std::string_view aName) const;
     const TEntry* FindEntry(std::string_view aSection, std::string_view aKey) const;
 

@@ -1,7 +1,10 @@
 #include "ui/PicturePreviewDialog.h"
 
+#include "base/Exception.h"
+#include "base/WholeFile.h"
+
 #include <QGridLayout>
-#include <QImageReader>
+#include <QImage>
 #include <QLabel>
 #include <QPixmap>
 #include <QVBoxLayout>
@@ -12,6 +15,19 @@ namespace {
 
 // Room for the default logo, the largest picture the wizard shows, at its own size.
 constexpr QSize kPreviewSize(170, 320);
+// A picture to preview is read whole; larger ones are not worth the wait.
+constexpr uint64_t kPreviewLimit = 64ull << 20;
+
+// Read through the regular-file check, so that a FIFO or device under the cursor cannot hang
+// the dialog.
+QImage PictureAt(const QString& aPath) {
+    try {
+        const std::string bytes = ReadWholeFile(aPath.toStdString(), kPreviewLimit);
+        return QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()));
+    } catch (const Exception&) {
+        return QImage();
+    }
+}
 
 } // namespace
 
@@ -47,7 +63,7 @@ QWidget* TPicturePreviewDialog::CreatePreviewPane() {
 
 void TPicturePreviewDialog::ShowPreview(const QString& aPath) {
     // No path means no file under the cursor.
-    const QImage picture = aPath.isEmpty() ? QImage() : QImageReader(aPath).read();
+    const QImage picture = aPath.isEmpty() ? QImage() : PictureAt(aPath);
     if (picture.isNull()) {
         fPreview->setText(QStringLiteral("No preview"));
         fPictureSize->clear();

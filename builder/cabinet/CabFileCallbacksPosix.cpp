@@ -1,3 +1,4 @@
+#include "base/RegularFile.h"
 #include "builder/cabinet/CabIntf.h"
 #include "builder/cabinet/DosDateTime.h"
 
@@ -32,6 +33,13 @@ int OpenFlagsFor(int anOFlag) {
     return flags | O_CLOEXEC;
 }
 
+// The C runtime's _S_IREAD and _S_IWRITE are the owner's rights alone: FCI's temporary files,
+// which may hold any source's bytes, are readable by no one else.
+mode_t ModeFor(int aPMode) {
+    return static_cast<mode_t>(((aPMode & _S_IREAD) != 0 ? S_IRUSR : 0) |
+                               ((aPMode & _S_IWRITE) != 0 ? S_IWUSR : 0));
+}
+
 int Fail(int* err) {
     *err = errno;
     return -1;
@@ -39,8 +47,8 @@ int Fail(int* err) {
 
 } // namespace
 
-INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int, int* err, void*) {
-    const int descriptor = ::open(pszFile, OpenFlagsFor(oflag), 0666);
+INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int pmode, int* err, void*) {
+    const int descriptor = ::open(pszFile, OpenFlagsFor(oflag), ModeFor(pmode));
     if (descriptor < 0)
         return Fail(err);
     if ((oflag & _O_TEMPORARY) != 0 && (oflag & _O_CREAT) != 0)
@@ -123,25 +131,22 @@ BOOL DIAMONDAPI CabGetTempFile(char* pszTempName, int cbTempName, void*) {
 }
 
 INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs, int* err,
-                                  void* pv) {
-    const int descriptor = ::open(pszName, O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return Fail(err);
+                                  void*) {
+    // The descriptor that was checked is the one packed from: a source replaced by a FIFO or a
+    // device between the two can neither block the build nor feed it endless bytes.
     struct stat info {};
-    if (::fstat(descriptor, &info) != 0) {
-        Fail(err);
-        ::close(descriptor);
+    const int descriptor = OpenRegularFile(pszName, info, *err);
+    if (descriptor < 0)
         return -1;
-    }
-    ::close(descriptor);
     const TDosDateTime written = DosDateTimeFromUnix(info.st_mtime);
     *pdate = written.Date;
     *ptime = written.Time;
-    USHORT attributes = S_ISREG(info.st_mode) ? _A_ARCH : 0;
+    USHORT attributes = _A_ARCH;
     if ((info.st_mode & S_IWUSR) == 0)
         attributes |= _A_RDONLY;
     *pattribs = attributes & kAttributeMask;
-    return CabOpen(pszName, _O_BINARY, 0, err, pv);
+    ::posix_fadvise(descriptor, 0, 0, POSIX_FADV_SEQUENTIAL);
+    return descriptor;
 }
 
 } // namespace kf

@@ -7,6 +7,8 @@
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/SetupContents.h"
 
+#include "CliFixture.h"
+
 #include "../builder/CabinetReader.h"
 #include "../project/TestSupport.h"
 
@@ -18,79 +20,10 @@
 #include <nlohmann/json.hpp>
 
 using namespace kf;
+using kf::test::CliTest;
+using kf::test::kStubSize;
 using kf::test::ReadFile;
 using kf::test::RunCommand;
-
-namespace {
-
-constexpr size_t kStubSize = 19; // "MZ stand-in runtime"
-
-// A program folder of the test's own, with a stand-in runtime, and projects that build into it.
-class CliTest : public ::testing::Test {
-protected:
-    test::TTempFolder temp;
-    std::string programFolder;
-    std::string environment;
-
-    void SetUp() override {
-        programFolder = temp.Path("program/");
-        temp.WriteFile("program/Installer.exe", "MZ stand-in runtime");
-        environment = "KELPFORGE_PROGRAM_FOLDER='" + programFolder + "' KELPFORGE_CABINET_LIBRARY='" +
-                      KF_BIN_FOLDER "/libkfcabinet.so' TMPDIR='" + temp.Path("") + "' ";
-    }
-
-    std::string WriteProject(const std::string& aName, size_t aFileCount) {
-        TProject project(programFolder, temp.Path(aName + "/Setup.exe"));
-        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
-        for (size_t i = 0; i < aFileCount; ++i) {
-            const std::string source =
-                temp.WriteFile(aName + "/src/f" + std::to_string(i) + ".txt",
-                               aName + std::string(5000 + i, static_cast<char>('a' + i)));
-            project.Files.push_back(
-                TFileEntry{source, "0", "%Install Path%\\f" + std::to_string(i) + ".txt"});
-        }
-        const std::string path = temp.Path(aName + ".kfp");
-        SaveProjectFile(project, path);
-        return path;
-    }
-
-    // A setup as a build writes it, but whose rows carry install-to paths that no build writes:
-    // a sound build of as many rows, its main cabinet packed again by gcab with those paths.
-    std::string SetupWithInstallPaths(const std::vector<std::string>& aPaths) {
-        int code = -1;
-        const std::string built = Cli("build '" + WriteProject("crafted", aPaths.size()) + "'", code);
-        EXPECT_EQ(code, 0) << built;
-        const std::string setup = ReadFile(temp.Path("crafted/Setup.exe"));
-        const size_t mainSize = std::stoul(setup.substr(setup.size() - 10));
-        const size_t mainOffset = setup.size() - 10 - mainSize;
-        TMemorySource source(setup);
-        TByteWindow main(source, mainOffset, mainSize);
-        TEmbeddedCabinet cabinet(main, "the main cabinet");
-        TInstallerDataLines lines = SplitInstallerData(cabinet.Read(0));
-        lines[8].clear();
-        for (const std::string& path : aPaths)
-            lines[8] += path + "?";
-        temp.WriteFile("crafted/main/kelpforge.dat", DataFileBytes(lines));
-        for (size_t i = 1; i < std::size(kMainMemberNames); ++i)
-            temp.WriteFile(std::string("crafted/main/") + kMainMemberNames[i], cabinet.Read(i));
-        const std::string packed = RunCommand(
-            "cd '" + temp.Path("crafted/main") +
-                "' && gcab -c -z ../main.cab kelpforge.dat license.rtf readme.rtf logo.bmp header.bmp",
-            code);
-        EXPECT_EQ(code, 0) << packed;
-        const std::string mainCabinet = ReadFile(temp.Path("crafted/main.cab"));
-        char trailer[11];
-        std::snprintf(trailer, sizeof trailer, "%010zu", mainCabinet.size());
-        return temp.WriteFile("crafted/Crafted.exe", setup.substr(0, mainOffset) + mainCabinet + trailer);
-    }
-
-    std::string Cli(const std::string& anArguments, int& anExitCode) {
-        return RunCommand(environment + "'" KF_BIN_FOLDER "/kelpforge-cli' " + anArguments, anExitCode);
-    }
-};
-
-} // namespace
 
 TEST_F(CliTest, AnswersVersionHelpAndWrongUsage) {
     int code = -1;

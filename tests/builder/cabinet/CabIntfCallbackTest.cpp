@@ -17,6 +17,7 @@ namespace {
 
 constexpr int kReadOnlyBinary = 0x8000;
 constexpr int kWriteCreateTruncate = 0x0301;
+constexpr int kOwnerReadWrite = _S_IREAD | _S_IWRITE; // what FCI passes for every file it creates
 
 class CabCallbackTest : public ::testing::Test {
 protected:
@@ -24,7 +25,7 @@ protected:
     int err = 0;
 
     INT_PTR Open(const std::string& aPath, int aFlags) {
-        return CabOpen(const_cast<char*>(aPath.c_str()), aFlags, 0, &err, nullptr);
+        return CabOpen(const_cast<char*>(aPath.c_str()), aFlags, kOwnerReadWrite, &err, nullptr);
     }
     void CloseHandle(INT_PTR aHandle) { EXPECT_EQ(CabClose(aHandle, &err, nullptr), 0); }
 };
@@ -155,6 +156,33 @@ TEST_F(CabCallbackTest, OpenInfoGivesDosDateTimeAndAttributesThenAReadHandle) {
                              nullptr),
               -1);
     EXPECT_EQ(err, ENOENT);
+}
+
+TEST_F(CabCallbackTest, FilesItCreatesAreTheOwnersAloneWhateverTheUmask) {
+    const mode_t previous = ::umask(0);
+    const INT_PTR handle = Open(temp.Path("spool"), 0x0502);
+    ::umask(previous);
+    ASSERT_GE(handle, 0);
+    CloseHandle(handle);
+    struct stat info {};
+    ASSERT_EQ(::stat(temp.Path("spool").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST_F(CabCallbackTest, OpenInfoRefusesAPipeADeviceAndAFolderWithoutBlocking) {
+    const std::string pipe = temp.Path("source.dll");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    USHORT date = 0, time = 0, attributes = 0;
+    // No writer ever opens the pipe: a blocking open would hang here.
+    EXPECT_EQ(CabGetOpenInfo(const_cast<char*>(pipe.c_str()), &date, &time, &attributes, &err, nullptr), -1);
+    EXPECT_EQ(err, EINVAL);
+    char zero[] = "/dev/zero";
+    EXPECT_EQ(CabGetOpenInfo(zero, &date, &time, &attributes, &err, nullptr), -1);
+    EXPECT_EQ(err, EINVAL);
+    EXPECT_EQ(
+        CabGetOpenInfo(const_cast<char*>(temp.Path("").c_str()), &date, &time, &attributes, &err, nullptr),
+        -1);
+    EXPECT_EQ(err, EISDIR);
 }
 
 TEST_F(CabCallbackTest, TimesBeforeTheDosEpochArePinnedToIt) {

@@ -1,0 +1,76 @@
+#include "CliFixture.h"
+
+#include "../builder/CabinetReader.h"
+
+#include "project/ProjectFileWriter.h"
+
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+
+using namespace kf;
+using kf::test::CliTest;
+
+namespace {
+
+// Builds through `timeout`, so that a build that waits on a FIFO fails the test instead of hanging it.
+class SpecialFilesTest : public CliTest {
+protected:
+    std::string BuildWith(const std::function<void(TProject&)>& aChange, int& aCode) {
+        TProject project(programFolder, temp.Path("s/Setup.exe"));
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        project.Files.push_back(TFileEntry{temp.WriteFile("s/a.txt", "a"), "0", "%Install Path%\\a.txt"});
+        aChange(project);
+        const std::string path = temp.Path("s.kfp");
+        SaveProjectFile(project, path);
+        return Cli("build '" + path + "' --quiet", aCode);
+    }
+
+    std::string Pipe() {
+        const std::string pipe = temp.Path("pipe");
+        if (!std::filesystem::exists(pipe)) {
+            EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        }
+        return pipe;
+    }
+
+    std::string Cli(const std::string& anArguments, int& aCode) {
+        return test::RunCommand(
+            "timeout 60 env " + environment + "'" KF_BIN_FOLDER "/kelpforge-cli' " + anArguments, aCode);
+    }
+};
+
+} // namespace
+
+TEST_F(SpecialFilesTest, APipeDeviceOrFolderAsABitmapFailsTheBuildNamingIt) {
+    const std::string pipe = Pipe();
+    const std::string folder = temp.Path("art");
+    int code = -1;
+    std::string output = BuildWith([&](TProject& p) { p.LogoBitmap = pipe; }, code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("\"" + pipe + "\". It is a pipe or socket, not a file."), std::string::npos)
+        << output;
+    output = BuildWith([](TProject& p) { p.HeaderBitmap = "/dev/zero"; }, code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("\"/dev/zero\". It is a device, not a file."), std::string::npos) << output;
+    output = BuildWith([&](TProject& p) { p.LogoBitmap = folder; }, code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("\"" + folder + "\". Is a directory"), std::string::npos) << output;
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("s/Setup.exe")));
+}
+
+TEST_F(SpecialFilesTest, APipeOrDeviceAsTheLicenceIsNotReadAndTheBuildGoesOn) {
+    for (const std::string& licence : {Pipe(), std::string("/dev/zero")}) {
+        int code = -1;
+        const std::string output = BuildWith(
+            [&](TProject& p) {
+                p.LicenseFile = licence;
+                p.ShowLicense = true;
+            },
+            code);
+        // As for a licence file that is gone: the project opens with an empty licence text.
+        EXPECT_EQ(code, 0) << licence << ": " << output;
+        EXPECT_TRUE(std::filesystem::exists(temp.Path("s/Setup.exe")));
+    }
+}
