@@ -72,6 +72,15 @@ TEST(IniProfile, ListsKeysInFileOrderAndKeepsOnlyTheFirstOfARepeatedSection) {
     EXPECT_TRUE(ini.KeyNames("Missing").empty());
 }
 
+TEST(IniProfile, ARepeatedKeyReadsAsItsFirstValueWhateverItsCase) {
+    const auto ini = TIniProfile::Parse("[Files]\nKey=first\nKEY=second\nkey=third\nÄ=upper\nä=lower\n");
+    EXPECT_EQ(ini.ReadString("Files", "key", ""), "first");
+    EXPECT_EQ(ini.KeyNames("Files").size(), 5u);
+    // Only ASCII letters fold, as the profile functions compare them.
+    EXPECT_EQ(ini.ReadString("Files", "ä", ""), "lower");
+    EXPECT_EQ(ini.ReadString("Files", "Ä", ""), "upper");
+}
+
 TEST(IniProfile, ReadsBackLongValuesAndManyKeysWhole) {
     kf::TIniWriter writer;
     writer.Section("Files");
