@@ -1,5 +1,8 @@
 #include "base/TemporaryFile.h"
 
+#include "base/AbandonedFiles.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -22,25 +25,78 @@ void SyncFolderOf(const std::string& aPath) {
     }
 }
 
+// "." + the target's name + "." + digits + ".tmp", as the constructor names them.
+bool IsTemporaryNameFor(std::string_view aName, std::string_view aPrefix) {
+    constexpr std::string_view kSuffix = ".tmp";
+    if (aName.size() <= aPrefix.size() + kSuffix.size() || !aName.starts_with(aPrefix) ||
+        !aName.ends_with(kSuffix))
+        return false;
+    const std::string_view digits =
+        aName.substr(aPrefix.size(), aName.size() - aPrefix.size() - kSuffix.size());
+    return std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Files that another program made beside a temporary file, named after it (a signed copy, its
+// error output), go once the temporary file itself is gone.
+void RemoveOrphanedCompanions(const std::filesystem::path& aFolder, std::string_view aPrefix) {
+    RemoveAbandoned(
+        aFolder,
+        [&](std::string_view aName) {
+            const size_t end = aName.find(".tmp.", aPrefix.size());
+            if (end == std::string_view::npos)
+                return false;
+            const std::string_view base = aName.substr(0, end + 4);
+            std::error_code error;
+            return IsTemporaryNameFor(base, aPrefix) && !std::filesystem::exists(aFolder / base, error) &&
+                   !error;
+        },
+        false);
+}
+
 } // namespace
 
 TTemporaryFile::TTemporaryFile(const std::string& aTarget) {
     const std::filesystem::path target(aTarget);
-    const std::string prefix = (target.parent_path() / ("." + target.filename().string())).string();
+    const std::string name = "." + target.filename().string() + ".";
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty())
+        folder = ".";
+    RemoveAbandoned(
+        folder, [&](std::string_view aName) { return IsTemporaryNameFor(aName, name); }, false);
+    RemoveOrphanedCompanions(folder, name);
+    const std::string prefix = (target.parent_path() / name).string();
     std::random_device random;
     for (int attempt = 0; attempt < 100 && fDescriptor < 0; ++attempt) {
-        fPath = prefix + "." + std::to_string(random()) + ".tmp";
+        fPath = prefix + std::to_string(random()) + ".tmp";
         fDescriptor = ::open(fPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fDescriptor < 0 && errno != EEXIST)
             break;
+        if (fDescriptor >= 0 && !Own()) {
+            ::close(fDescriptor);
+            fDescriptor = -1;
+        }
     }
     fCreated = fDescriptor >= 0;
+}
+
+// The lock is taken on a descriptor of its own, so that it lasts when Seal closes the file for
+// another program to work on it.
+bool TTemporaryFile::Own() {
+    fLock = ::open(fPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fLock >= 0 && TakeOwnership(fLock, fPath))
+        return true;
+    if (fLock >= 0)
+        ::close(fLock);
+    fLock = -1;
+    return false;
 }
 
 TTemporaryFile::~TTemporaryFile() {
     Close();
     if (fCreated && !fRenamed)
         ::unlink(fPath.c_str());
+    if (fLock >= 0)
+        ::close(fLock);
 }
 
 bool TTemporaryFile::WriteAll(std::string_view aBytes) {

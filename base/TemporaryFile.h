@@ -6,7 +6,8 @@
 namespace kf {
 
 // A new file beside a target, written in full and then renamed over the target; until then the
-// target is untouched, and a file that was never renamed is removed again.
+// target is untouched, and a file that was never renamed is removed again. One that a killed
+// program left behind is removed by the next temporary file for the same target.
 class TTemporaryFile {
 public:
     explicit TTemporaryFile(const std::string& aTarget);
@@ -26,9 +27,11 @@ public:
 
 private:
     bool Close();
+    bool Own();
 
     std::string fPath;
     int fDescriptor = -1;
+    int fLock = -1; // holds the owner's lock, also after Seal
     bool fCreated = false;
     bool fRenamed = false;
 };

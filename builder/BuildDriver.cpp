@@ -9,6 +9,7 @@
 #include "builder/RtfDocument.h"
 #include "builder/RuntimePrograms.h"
 #include "builder/SignCommand.h"
+#include "builder/cabinet/CabIntf.h"
 #include "builder/cabinet/CabQvComps.h"
 #include "project/HostPaths.h"
 #include "runtime/core/SetupContents.h"
@@ -142,6 +143,7 @@ TBuildOutcome TBuildDriver::Run() {
     CheckWithInstallerReader(ComposeDataLines(fProject));
     fDates = MemberDatesFor(fProjectFile, std::getenv(kSourceDateEnvironment));
     fPrograms = RuntimeProgramsFor(fProject.TargetWindows);
+    RemoveAbandonedTempFiles();
     const TBuildFolder folder;
     std::vector<uint64_t> packedSizes;
     if (!PackFileCabinets(folder, packedSizes))

@@ -6,7 +6,8 @@
 namespace kf {
 
 // A build's private folder inside the system temporary folder, removed with its content when the
-// build ends, however it ends; two builds at once never share a file.
+// build ends; two builds at once never share a file. A build that was killed leaves its folder
+// behind unlocked, and the next build removes it.
 class TBuildFolder {
 public:
     TBuildFolder();
@@ -18,6 +19,7 @@ public:
 
 private:
     std::filesystem::path fPath;
+    int fDescriptor = -1; // holds the owner's lock
 };
 
 } // namespace kf

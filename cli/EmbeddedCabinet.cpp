@@ -38,7 +38,8 @@ struct TSourceSystem {
 TOpenFile* OpenTarget(const TSourceSystem& aSystem, const char* aName) {
     if (std::strcmp(aName, kMemoryTarget) == 0)
         return new TOpenFile{TKind::Memory, -1, nullptr, 0, aSystem.Memory};
-    const int descriptor = ::open(aName, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Only new files, never through a link: a target is written where its name says or not at all.
+    const int descriptor = ::open(aName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     return descriptor < 0 ? nullptr : new TOpenFile{TKind::File, descriptor};
 }
 

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <sys/stat.h>
 
 namespace kf {
 
@@ -81,6 +82,8 @@ void ExtractAll(TByteSource& aSetup, const TSetupContents& aContents, const std:
         TByteWindow window(aSetup, aContents.Layout.CabinetOffsets[i], aContents.Layout.CabinetSizes[i]);
         TEmbeddedCabinet cabinet(window, FileCabinetName(i));
         std::filesystem::create_directories(target.parent_path());
+        // A later row to the same place replaces the earlier one, as it does when installed.
+        std::filesystem::remove(target);
         cabinet.ExtractTo(0, target.string());
     }
 }
@@ -96,6 +99,13 @@ std::filesystem::path StagingFolderFor(const std::filesystem::path& aFolder) {
     if (::mkdtemp(pattern.data()) == nullptr)
         throw Exception("Cannot create a folder in " + parent.string() + ": " + SystemErrorText(errno));
     return pattern;
+}
+
+// The staging folder was made for this user alone; the folder it becomes has the mode of any new one.
+void GiveUsualMode(const std::filesystem::path& aFolder) {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(aFolder.c_str(), 0777 & ~mask);
 }
 
 } // namespace
@@ -137,6 +147,7 @@ int RunExtractCommand(const std::string& aSetupPath, const std::string& aFolder)
     const std::filesystem::path staging = StagingFolderFor(folder);
     try {
         ExtractAll(file, contents, staging);
+        GiveUsualMode(staging);
         std::filesystem::remove(folder, error);
         std::filesystem::rename(staging, folder);
     } catch (...) {

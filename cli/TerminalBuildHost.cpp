@@ -17,16 +17,25 @@ extern "C" void OnInterrupt(int) {
 }
 
 constexpr int kBarWidth = 30;
+// Ctrl+C, kill and a closed terminal all stop the build the same way, cleaning up behind it.
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 } // namespace
 
 TTerminalBuildHost::TTerminalBuildHost(bool aQuiet) : fTerminal(!aQuiet && ::isatty(STDERR_FILENO) == 1) {
     gInterrupted = 0;
-    std::signal(SIGINT, OnInterrupt);
+    static_assert(std::size(kStopSignals) == kStopSignalCount);
+    // A signal that was ignored (nohup) stays ignored.
+    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
+        fPreviousHandlers[i] = std::signal(kStopSignals[i], OnInterrupt);
+        if (fPreviousHandlers[i] == SIG_IGN)
+            std::signal(kStopSignals[i], SIG_IGN);
+    }
 }
 
 TTerminalBuildHost::~TTerminalBuildHost() {
-    std::signal(SIGINT, SIG_DFL);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i)
+        std::signal(kStopSignals[i], fPreviousHandlers[i]);
     if (fTerminal && fPercent >= 0)
         std::fputs("\r\033[K", stderr);
 }

@@ -2,12 +2,14 @@
 
 #include "builder/BuildHost.h"
 
+#include <cstddef>
+
 namespace kf {
 
 class TBuildDriver;
 
-// Shows a build's progress as a bar on stderr when that is a terminal, and turns Ctrl+C into a
-// cancel request that the build sees at its next check.
+// Shows a build's progress as a bar on stderr when that is a terminal, and turns Ctrl+C, SIGTERM
+// and SIGHUP into a cancel request that the build sees at its next check.
 class TTerminalBuildHost : public BuildHost {
 public:
     // Quiet: no bar, even on a terminal.
@@ -26,6 +28,9 @@ public:
 private:
     void Draw();
 
+    static constexpr size_t kStopSignalCount = 3;
+    using THandler = void (*)(int);
+    THandler fPreviousHandlers[kStopSignalCount] = {};
     TBuildDriver* fDriver = nullptr;
     bool fTerminal;
     std::string fStatus;

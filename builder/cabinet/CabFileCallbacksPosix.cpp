@@ -1,3 +1,4 @@
+#include "base/AbandonedFiles.h"
 #include "base/RegularFile.h"
 #include "builder/cabinet/CabIntf.h"
 #include "builder/cabinet/DosDateTime.h"
@@ -45,10 +46,33 @@ int Fail(int* err) {
     return -1;
 }
 
+// Creates the file and takes the owner's lock on it, so that a later build can tell a spool of a
+// killed build from one in use; again when a build removed it as abandoned before the lock was taken.
+int CreateOwned(const char* aPath, int aFlags, mode_t aMode) {
+    for (;;) {
+        const int descriptor = ::open(aPath, aFlags, aMode);
+        if (descriptor < 0 || TakeOwnership(descriptor, aPath))
+            return descriptor;
+        ::close(descriptor);
+    }
+}
+
+constexpr std::string_view kTempPrefix = "qvc";
+
 } // namespace
 
+void RemoveAbandonedTempFiles() {
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (!error)
+        RemoveAbandoned(
+            folder, [](std::string_view aName) { return IsTemporaryName(aName, kTempPrefix); }, false);
+}
+
 INT_PTR DIAMONDAPI CabOpen(char* pszFile, int oflag, int pmode, int* err, void*) {
-    const int descriptor = ::open(pszFile, OpenFlagsFor(oflag), ModeFor(pmode));
+    const int flags = OpenFlagsFor(oflag);
+    const int descriptor =
+        (flags & O_CREAT) != 0 ? CreateOwned(pszFile, flags, ModeFor(pmode)) : ::open(pszFile, flags);
     if (descriptor < 0)
         return Fail(err);
     if ((oflag & _O_TEMPORARY) != 0 && (oflag & _O_CREAT) != 0)
@@ -118,7 +142,7 @@ BOOL DIAMONDAPI CabGetTempFile(char* pszTempName, int cbTempName, void*) {
     const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     if (error)
         return FALSE;
-    std::string name = (folder / "qvcXXXXXX").string();
+    std::string name = (folder / (std::string(kTempPrefix) + "XXXXXX")).string();
     const int descriptor = ::mkstemp(name.data());
     if (descriptor < 0)
         return FALSE;

@@ -1,6 +1,7 @@
 #include "builder/cabinet/CabIntf.h"
 
 #include <cstring>
+#include <string>
 #include <windows.h>
 
 namespace kf {
@@ -93,6 +94,23 @@ LONG DIAMONDAPI CabSeek(INT_PTR hf, LONG dist, int seektype, int* err, void*) {
 
 int DIAMONDAPI CabDelete(char* pszFile, int* err, void*) {
     return ::DeleteFileA(pszFile) ? 0 : Fail(err);
+}
+
+void RemoveAbandonedTempFiles() {
+    char folder[MAX_PATH];
+    const DWORD length = ::GetTempPathA(sizeof folder, folder);
+    if (length == 0 || length >= sizeof folder)
+        return;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = ::FindFirstFileA((std::string(folder) + "qvc*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    // A spool in use is open without delete sharing: only those of writers that have ended go.
+    do
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+            ::DeleteFileA((std::string(folder) + found.cFileName).c_str());
+    while (::FindNextFileA(search, &found));
+    ::FindClose(search);
 }
 
 BOOL DIAMONDAPI CabGetTempFile(char* pszTempName, int cbTempName, void*) {

@@ -40,6 +40,9 @@ int DIAMONDAPI CabClose(INT_PTR hf, int* err, void* pv);
 LONG DIAMONDAPI CabSeek(INT_PTR hf, LONG dist, int seektype, int* err, void* pv);
 int DIAMONDAPI CabDelete(char* pszFile, int* err, void* pv);
 BOOL DIAMONDAPI CabGetTempFile(char* pszTempName, int cbTempName, void* pv);
+// Removes the temporary files that CabGetTempFile named for writers of programs that have ended
+// without removing them (a killed build); those in use stay.
+void RemoveAbandonedTempFiles();
 INT_PTR DIAMONDAPI CabGetOpenInfo(char* pszName, USHORT* pdate, USHORT* ptime, USHORT* pattribs, int* err,
                                   void* pv);
 

@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <sys/stat.h>
 
 using namespace kf;
 using kf::test::CliTest;
@@ -409,4 +410,33 @@ TEST_F(CliTest, AProjectPositionOutOfRangeIsRefusedInsteadOfBuildingASetupInspec
     ASSERT_EQ((Cli("build '" + project + "'", code), code), 0);
     Cli("inspect '" + temp.Path("range/Setup.exe") + "'", code);
     EXPECT_EQ(code, 0);
+}
+
+TEST_F(CliTest, ExtractWritesNoFileThroughALinkAndTheLastRowToAPlaceWins) {
+    TProject project(programFolder, temp.Path("dup/Setup.exe"));
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    project.Files.push_back(TFileEntry{temp.WriteFile("dup/a", "first"), "5", "%Install Path%\\a.txt"});
+    project.Files.push_back(TFileEntry{temp.WriteFile("dup/b", "second"), "6", "%Install Path%\\a.txt"});
+    SaveProjectFile(project, temp.Path("dup.kfp"));
+    int code = -1;
+    ASSERT_EQ((Cli("build '" + temp.Path("dup.kfp") + "' --quiet", code), code), 0);
+    const std::string setup = temp.Path("dup/Setup.exe");
+
+    // A link planted in the target folder is never written through.
+    const std::string outside = temp.WriteFile("outside/secret.rtf", "untouched");
+    std::filesystem::create_directories(temp.Path("planted"));
+    std::filesystem::create_symlink(outside, temp.Path("planted/license.rtf"));
+    std::string output = Cli("extract '" + setup + "' '" + temp.Path("planted") + "' 2>&1", code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_EQ(ReadFile(outside), "untouched");
+
+    const mode_t mask = ::umask(022);
+    output = Cli("extract '" + setup + "' '" + temp.Path("dup/out") + "'", code);
+    ::umask(mask);
+    ASSERT_EQ(code, 0) << output;
+    EXPECT_EQ(ReadFile(temp.Path("dup/out/%Install Path%/a.txt")), "second");
+    struct stat info {};
+    ASSERT_EQ(::stat(temp.Path("dup/out").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u) << "the folder keeps the staging folder's private mode";
 }

@@ -3,6 +3,7 @@
 #include "../../project/TestSupport.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -183,6 +184,28 @@ TEST_F(CabCallbackTest, OpenInfoRefusesAPipeADeviceAndAFolderWithoutBlocking) {
         CabGetOpenInfo(const_cast<char*>(temp.Path("").c_str()), &date, &time, &attributes, &err, nullptr),
         -1);
     EXPECT_EQ(err, EISDIR);
+}
+
+TEST_F(CabCallbackTest, AbandonedTemporaryFilesAreRemovedAndOnesInUseKept) {
+    const char* previous = std::getenv("TMPDIR");
+    const std::string saved = previous != nullptr ? previous : "";
+    std::filesystem::create_directories(temp.Path("tmp"));
+    ::setenv("TMPDIR", temp.Path("tmp").c_str(), 1);
+    char name[260] = {};
+    ASSERT_TRUE(CabGetTempFile(name, sizeof name, nullptr));
+    const INT_PTR live = Open(name, 0x0502);
+    ASSERT_GE(live, 0);
+    const std::string abandoned = temp.WriteFile("tmp/qvcZ9y8X7", "a killed build's spool");
+    RemoveAbandonedTempFiles();
+    EXPECT_TRUE(std::filesystem::exists(name));
+    EXPECT_FALSE(std::filesystem::exists(abandoned));
+    CloseHandle(live);
+    RemoveAbandonedTempFiles();
+    EXPECT_FALSE(std::filesystem::exists(name)) << "left behind once its writer has closed it";
+    if (previous != nullptr)
+        ::setenv("TMPDIR", saved.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
 }
 
 TEST_F(CabCallbackTest, TimesBeforeTheDosEpochArePinnedToIt) {
