@@ -1,7 +1,6 @@
 #include "builder/BuildDriver.h"
 
 #include "base/Exception.h"
-#include "base/OSError.h"
 #include "base/RegularFile.h"
 #include "base/TemporaryFile.h"
 #include "builder/CabinetPacker.h"
@@ -15,13 +14,10 @@
 #include "runtime/core/SetupContents.h"
 #include "runtime/core/SharedCabinets.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <vector>
 
 namespace kf {
@@ -79,33 +75,6 @@ std::string Trailer(uint64_t aMainCabinetSize) {
     std::snprintf(digits, sizeof digits, "%010llu", static_cast<unsigned long long>(aMainCabinetSize));
     return digits;
 }
-
-// Reads a file opened for appending; closes it whatever happens.
-class TSourceReader {
-public:
-    explicit TSourceReader(const std::string& aPath)
-        : fPath(aPath), fDescriptor(::open(aPath.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (fDescriptor < 0)
-            throw Exception("Cannot read " + aPath + ": " + SystemErrorText(errno));
-    }
-    ~TSourceReader() { ::close(fDescriptor); }
-    TSourceReader(const TSourceReader&) = delete;
-    TSourceReader& operator=(const TSourceReader&) = delete;
-
-    size_t Read(char* aBuffer, size_t aSize) {
-        ssize_t count;
-        do
-            count = ::read(fDescriptor, aBuffer, aSize);
-        while (count < 0 && errno == EINTR);
-        if (count < 0)
-            throw Exception("Cannot read " + fPath + ": " + SystemErrorText(errno));
-        return static_cast<size_t>(count);
-    }
-
-private:
-    std::string fPath;
-    int fDescriptor;
-};
 
 } // namespace
 
@@ -315,7 +284,7 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
 // each block still has its cancel check and its event pump.
 bool TBuildDriver::Append(TTemporaryFile& aSetup, const std::string& aPath, bool aCancellable,
                           const std::function<void(uint64_t)>& anOnBytes) {
-    TSourceReader source(aPath);
+    TRegularFile source(aPath);
     std::vector<char> chunk(kBlocksPerChunk * kBlockSize);
     for (uint64_t copied = 0;;) {
         if (aCancellable && fCancelled)
