@@ -4,11 +4,15 @@
 #include "runtime/core/SetupContents.h"
 #include "runtime/core/UninstallLogMerge.h"
 #include "runtime/win/FileWindow.h"
+#include "runtime/win/FolderProtection.h"
 #include "runtime/win/MemberOutputs.h"
 #include "runtime/win/Registry.h"
 #include "runtime/win/Removal.h"
+#include "runtime/win/ReparsePoints.h"
 #include "runtime/win/ServerRegistration.h"
+#include "runtime/win/Sha256.h"
 #include "runtime/win/ShellLink.h"
+#include "runtime/win/UninstallLogSeal.h"
 #include "runtime/win/WinText.h"
 
 #include <objbase.h>
@@ -20,10 +24,14 @@ namespace kf {
 
 namespace {
 
-constexpr const char* kUninstallList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+constexpr int kLocalMachineRoot = 2;
 
 bool Exists(const std::string& aPath) {
     return ::GetFileAttributesW(Wide(aPath).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SamePath(const std::string& aLeft, const std::string& aRight) {
+    return ::CompareStringOrdinal(Wide(aLeft).c_str(), -1, Wide(aRight).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 std::string ParentOf(const std::string& aPath) {
@@ -54,6 +62,7 @@ void TInstallation::Run(const TInstallPlan& aPlan) {
 void TInstallation::Install(const TInstallPlan& aPlan) {
     fLog.ProductName = fCreated.ProductName = fPackage.Data().ProductName;
     fLog.Scope = fCreated.Scope = aPlan.Scope;
+    fGuarded = aPlan.Scope == TInstallScope::PerMachine;
     MakeFolders(aPlan.InstallFolder);
     for (size_t i = 0; i < aPlan.Files.size(); ++i) {
         if (fProgress)
@@ -82,19 +91,55 @@ void TInstallation::Install(const TInstallPlan& aPlan) {
     SaveUninstallLog(aPlan);
 }
 
+// A per-machine installation writes, creates and replaces nothing through a junction or symbolic
+// link, which a user may have put in its way.
+void TInstallation::Guard(const std::string& aPath) const {
+    if (fGuarded)
+        RefuseReparsePoints(aPath);
+}
+
 void TInstallation::MakeFolders(const std::string& aFolder) {
+    Guard(aFolder);
+    CreateFolders(aFolder);
+}
+
+void TInstallation::CreateFolders(const std::string& aFolder) {
     if (aFolder.size() <= 3 || Exists(aFolder))
         return;
-    MakeFolders(ParentOf(aFolder));
-    if (!::CreateDirectoryW(Wide(aFolder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+    CreateFolders(ParentOf(aFolder));
+    // Program Files and the Windows folder pass on their own protection; elsewhere, such as below
+    // C:\, what users may change must not end up in a per-machine installation.
+    const bool protect = fGuarded && !IsInSystemProtectedFolder(aFolder);
+    if (protect)
+        CreateProtectedFolder(aFolder);
+    else if (!::CreateDirectoryW(Wide(aFolder).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
         ThrowLastError("Cannot create the folder " + aFolder);
     fLog.Folders.push_back(TLoggedPath{aFolder, true});
     fCreated.Folders.push_back(TLoggedPath{aFolder, true});
-    fActions.Line("Created the folder " + aFolder);
+    fActions.Line("Created the folder " + aFolder +
+                  (protect ? ", which only administrators may change" : ""));
+}
+
+bool TInstallation::CreatedFolder(const std::string& aFolder) const {
+    return std::any_of(fCreated.Folders.begin(), fCreated.Folders.end(),
+                       [&](const TLoggedPath& aCreated) { return SamePath(aCreated.Path, aFolder); });
+}
+
+// A library is loaded with administrator rights, and its own imports looked up beside it: only from
+// a folder that users cannot change, where neither it nor a library beside it can be swapped.
+void TInstallation::RequireProtectedFolder(const std::string& aLibrary) const {
+    const std::string folder = ParentOf(aLibrary);
+    if (IsInSystemProtectedFolder(folder) || CreatedFolder(folder) || !UserCanWrite(folder))
+        return;
+    throw Exception("Cannot register " + aLibrary +
+                    ": users without administrator rights may change the folder " + folder +
+                    ", so the library or one it loads could be replaced. Install it into Program Files "
+                    "or into a folder that does not exist yet.");
 }
 
 void TInstallation::InstallFile(const TFileAction& aFile) {
     MakeFolders(ParentOf(aFile.Target));
+    Guard(aFile.Target);
     if (Exists(aFile.Target) && !aFile.Overwrite) {
         fActions.Line("Kept " + aFile.Target + ", which exists");
         return;
@@ -108,6 +153,8 @@ void TInstallation::InstallFile(const TFileAction& aFile) {
 }
 
 void TInstallation::Register(const std::string& aLibrary) {
+    Guard(aLibrary);
+    RequireProtectedFolder(aLibrary);
     RegisterServer(aLibrary, true);
     fLog.Registered.push_back(aLibrary);
     fCreated.Registered.push_back(aLibrary);
@@ -116,6 +163,7 @@ void TInstallation::Register(const std::string& aLibrary) {
 
 void TInstallation::MakeShortcut(const TShortcutAction& aShortcut) {
     MakeFolders(ParentOf(aShortcut.Link));
+    Guard(aShortcut.Link);
     if (!Exists(aShortcut.Link))
         fCreated.Shortcuts.push_back(aShortcut.Link);
     else
@@ -154,8 +202,7 @@ void TInstallation::WriteValue(const TValueAction& aValue) {
 
 void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
     const TInstallerData& data = fPackage.Data();
-    const int root =
-        aPlan.Scope == TInstallScope::PerMachine ? 2 : 1; // HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER
+    const int root = aPlan.Scope == TInstallScope::PerMachine ? kLocalMachineRoot : 1; // or HKEY_CURRENT_USER
     const std::string key = std::string(kUninstallList) + "\\" + EntryName(data.ProductName);
     const std::string uninstaller = "\"" + JoinPath(aPlan.InstallFolder, "Uninstall.exe") + "\"";
     // An entry left by an earlier installation is updated, and put back as it was by a rollback.
@@ -184,6 +231,7 @@ void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
     number("NoRepair", 1);
     fLog.Keys.insert(fLog.Keys.end(), newKeys.begin(), newKeys.end());
     fLog.UninstallEntries.push_back(TLoggedKey{root, key});
+    fEntryKey = key;
     fActions.Line("Added the uninstall entry " + std::string(RootKeyName(root)) + "\\" + key);
 }
 
@@ -192,20 +240,33 @@ void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
 TUninstallLog TInstallation::LogWithEarlier(const std::string& aPath) {
     if (!Exists(aPath))
         return fLog;
+    const auto unreadable = [&](const std::exception& anError) {
+        fActions.Line("The earlier uninstall log " + aPath +
+                      " cannot be read, so only this installation's records are kept: " + anError.what());
+        return fLog;
+    };
+    std::string text;
     try {
         const TReadFile file(Wide(aPath));
-        const TUninstallLog earlier = ReadUninstallLog(file.Read(0, static_cast<size_t>(file.Size())));
+        text = file.Read(0, static_cast<size_t>(file.Size()));
+    } catch (const std::exception& error) {
+        return unreadable(error);
+    }
+    // Records that a user put into the log must not reach an uninstall with administrator rights.
+    if (fGuarded)
+        RefuseChangedLog(aPath, text);
+    try {
+        const TUninstallLog earlier = ReadUninstallLog(text);
         fActions.Line("Kept the records of the earlier uninstall log " + aPath);
         return MergeUninstallLogs(earlier, fLog);
     } catch (const std::exception& error) {
-        fActions.Line("The earlier uninstall log " + aPath +
-                      " cannot be read, so only this installation's records are kept: " + error.what());
-        return fLog;
+        return unreadable(error);
     }
 }
 
 void TInstallation::SaveUninstallLog(const TInstallPlan& aPlan) {
     const std::string path = JoinPath(aPlan.InstallFolder, kUninstallLogName);
+    Guard(path);
     const std::string text = WriteUninstallLog(LogWithEarlier(path));
     KeepExisting(path);
     const HANDLE file = ::CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -218,6 +279,17 @@ void TInstallation::SaveUninstallLog(const TInstallPlan& aPlan) {
     if (!saved || written != text.size())
         ThrowLastError("Cannot write the uninstall log " + path);
     fActions.Line("Wrote the uninstall log " + path);
+    SealUninstallLog(text);
+}
+
+// The per-machine uninstall entry, which only administrators may change, holds the log's digest:
+// the uninstaller trusts no other log.
+void TInstallation::SealUninstallLog(const std::string& aText) {
+    if (!fGuarded || fEntryKey.empty())
+        return;
+    NoteValue(kLocalMachineRoot, fEntryKey, kLogDigestValue);
+    SetStringValue(kLocalMachineRoot, fEntryKey, kLogDigestValue, Sha256Hex(aText));
+    fActions.Line("Recorded the digest of the uninstall log in the uninstall entry");
 }
 
 // A file about to be written: one that existed before this installation is moved aside for a
@@ -245,7 +317,10 @@ void TInstallation::NoteValue(int aRoot, const std::string& aKey, const std::str
 
 void TInstallation::RollBack() {
     fActions.Line("Removing what this installation created");
-    RemoveLogged(fCreated, false, fActions);
+    RemoveLogged(
+        fCreated,
+        TRemovalOptions{.OnlyFlagged = false, .FoldersProtected = true, .Running = {}, .LeaveRunning = false},
+        fActions);
     fBackups.Restore();
 }
 

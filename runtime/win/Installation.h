@@ -28,7 +28,11 @@ public:
 
 private:
     void Install(const TInstallPlan& aPlan);
+    void Guard(const std::string& aPath) const;
     void MakeFolders(const std::string& aFolder);
+    void CreateFolders(const std::string& aFolder);
+    bool CreatedFolder(const std::string& aFolder) const;
+    void RequireProtectedFolder(const std::string& aLibrary) const;
     void InstallFile(const TFileAction& aFile);
     void Register(const std::string& aLibrary);
     void MakeShortcut(const TShortcutAction& aShortcut);
@@ -39,6 +43,7 @@ private:
     void AddUninstallEntry(const TInstallPlan& aPlan);
     TUninstallLog LogWithEarlier(const std::string& aPath);
     void SaveUninstallLog(const TInstallPlan& aPlan);
+    void SealUninstallLog(const std::string& aText);
     void RollBack();
 
     const TSetupPackage& fPackage;
@@ -48,6 +53,8 @@ private:
     TUninstallLog fLog;
     TUninstallLog fCreated; // what a rollback removes: only what did not exist before
     TBackups fBackups;      // what a rollback puts back
+    bool fGuarded = false;  // per-machine: users without administrator rights must not steer or change it
+    std::string fEntryKey;  // the uninstall entry, once added
 };
 
 } // namespace kf

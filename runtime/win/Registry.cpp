@@ -108,6 +108,22 @@ bool KeyExists(int aRoot, const std::string& aKey) {
     return true;
 }
 
+std::vector<std::string> SubkeyNames(int aRoot, const std::string& aKey) {
+    std::vector<std::string> names;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(RootKey(aRoot), Wide(aKey).c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &key) != ERROR_SUCCESS)
+        return names;
+    wchar_t name[256]; // the longest name a key may have, with its end
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.push_back(Utf8(std::wstring_view(name, length)));
+    }
+    ::RegCloseKey(key);
+    return names;
+}
+
 bool DeleteEmptyKey(int aRoot, const std::string& aKey) {
     HKEY key = nullptr;
     if (::RegOpenKeyExW(RootKey(aRoot), Wide(aKey).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)

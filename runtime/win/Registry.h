@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kf {
 
@@ -28,6 +29,8 @@ std::optional<std::string> ReadStringValue(int aRoot, const std::string& aKey, c
 // Whether the value is gone now (also when it never was there).
 bool DeleteValue(int aRoot, const std::string& aKey, const std::string& aName);
 bool KeyExists(int aRoot, const std::string& aKey);
+// The names of the key's subkeys; none when the key does not exist.
+std::vector<std::string> SubkeyNames(int aRoot, const std::string& aKey);
 // Removes a key that holds neither values nor subkeys; whether it is gone now.
 bool DeleteEmptyKey(int aRoot, const std::string& aKey);
 // Removes a key that has no subkeys; whether it is gone now.

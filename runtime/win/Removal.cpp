@@ -1,13 +1,16 @@
 #include "runtime/win/Removal.h"
 
 #include "base/OSError.h"
+#include "runtime/win/FolderProtection.h"
 #include "runtime/win/Registry.h"
+#include "runtime/win/ReparsePoints.h"
 #include "runtime/win/ServerRegistration.h"
 #include "runtime/win/WinText.h"
 
 #include <objbase.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <exception>
 
 namespace kf {
@@ -18,45 +21,50 @@ bool SameText(const std::wstring& aLeft, const std::wstring& aRight) {
     return ::CompareStringOrdinal(aLeft.c_str(), -1, aRight.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+std::wstring ParentOf(const std::wstring& aPath) {
+    return aPath.substr(0, aPath.rfind(L'\\'));
+}
+
 class TRemoval {
 public:
-    TRemoval(bool anOnlyFlagged, TActionLog& anActions, const std::string& aRunning, bool aLeaveRunning)
-        : fOnlyFlagged(anOnlyFlagged), fActions(anActions), fRunning(Wide(aRunning)),
-          fLeaveRunning(aLeaveRunning) {}
+    TRemoval(const TUninstallLog& aLog, const TRemovalOptions& anOptions, TActionLog& anActions)
+        : fLog(aLog), fOnlyFlagged(anOptions.OnlyFlagged), fFoldersProtected(anOptions.FoldersProtected),
+          fGuarded(aLog.Scope == TInstallScope::PerMachine), fActions(anActions),
+          fRunning(Wide(anOptions.Running)), fLeaveRunning(anOptions.LeaveRunning) {}
 
-    size_t Run(const TUninstallLog& aLog) {
-        Unregister(LibrariesToRemove(aLog));
-        for (auto file = aLog.Files.rbegin(); file != aLog.Files.rend(); ++file)
+    size_t Run() {
+        Unregister(LibrariesToRemove());
+        for (auto file = fLog.Files.rbegin(); file != fLog.Files.rend(); ++file)
             if (file->Remove || !fOnlyFlagged)
                 RemoveFile(file->Path);
-        for (auto link = aLog.Shortcuts.rbegin(); link != aLog.Shortcuts.rend(); ++link)
+        for (auto link = fLog.Shortcuts.rbegin(); link != fLog.Shortcuts.rend(); ++link)
             RemoveFile(*link);
-        for (auto value = aLog.Values.rbegin(); value != aLog.Values.rend(); ++value)
+        for (auto value = fLog.Values.rbegin(); value != fLog.Values.rend(); ++value)
             if (value->Remove || !fOnlyFlagged)
                 Report(DeleteValue(value->Root, value->Key, value->Name),
                        "Removed the registry value " + Registry(value->Root, value->Key, value->Name));
         // The entry first: the key that lists it may be one the install created.
-        for (const TLoggedKey& entry : aLog.UninstallEntries)
+        for (const TLoggedKey& entry : fLog.UninstallEntries)
             Report(DeleteKey(entry.Root, entry.Key),
                    "Removed the uninstall entry " + Registry(entry.Root, entry.Key, ""));
-        for (auto key = aLog.Keys.rbegin(); key != aLog.Keys.rend(); ++key) {
+        for (auto key = fLog.Keys.rbegin(); key != fLog.Keys.rend(); ++key) {
             const std::string name = Registry(key->Root, key->Key, "");
             fActions.Line(DeleteEmptyKey(key->Root, key->Key)
                               ? "Removed the registry key " + name
                               : "Kept the registry key " + name + ", which is not empty");
         }
-        for (auto folder = aLog.Folders.rbegin(); folder != aLog.Folders.rend(); ++folder)
+        for (auto folder = fLog.Folders.rbegin(); folder != fLog.Folders.rend(); ++folder)
             if (folder->Remove || !fOnlyFlagged)
                 RemoveFolder(folder->Path);
         return fFailures;
     }
 
     // The program named as running has ended by now.
-    size_t RemoveProgram(const TUninstallLog& aLog) {
+    size_t RemoveProgram() {
         const std::wstring program = fRunning;
         fRunning.clear();
         RemoveFile(Utf8(program));
-        for (auto folder = aLog.Folders.rbegin(); folder != aLog.Folders.rend(); ++folder)
+        for (auto folder = fLog.Folders.rbegin(); folder != fLog.Folders.rend(); ++folder)
             if (folder->Remove && Holds(Wide(folder->Path), program))
                 RemoveFolder(folder->Path);
         return fFailures;
@@ -68,10 +76,10 @@ private:
     }
 
     // The registered libraries whose files go; the ones that stay keep their registration.
-    std::vector<std::string> LibrariesToRemove(const TUninstallLog& aLog) const {
+    std::vector<std::string> LibrariesToRemove() const {
         std::vector<std::string> libraries;
-        for (const std::string& library : aLog.Registered)
-            for (const TLoggedPath& file : aLog.Files)
+        for (const std::string& library : fLog.Registered)
+            for (const TLoggedPath& file : fLog.Files)
                 if ((file.Remove || !fOnlyFlagged) && SameText(Wide(file.Path), Wide(library))) {
                     libraries.push_back(library);
                     break;
@@ -84,6 +92,8 @@ private:
             return;
         const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         for (auto library = aLibraries.rbegin(); library != aLibraries.rend(); ++library) {
+            if (Refused(*library) || !MayLoad(*library))
+                continue;
             try {
                 RegisterServer(*library, false);
                 fActions.Line("Unregistered " + *library);
@@ -101,12 +111,40 @@ private:
             ++fFailures;
     }
 
+    // A per-machine log's paths are not followed through a junction or symbolic link that a user
+    // may have put in their way: whether aPath is refused for that.
+    bool Refused(const std::string& aPath) {
+        const auto point = fGuarded ? ReparsePointOn(aPath) : std::nullopt;
+        if (point)
+            Report(false,
+                   "Not removing " + aPath + ": " + *point +
+                       " is a junction or symbolic link, which is not followed with administrator rights");
+        return point.has_value();
+    }
+
+    // A library is loaded with administrator rights, its imports looked up beside it: only from a
+    // folder that users cannot change.
+    bool MayLoad(const std::string& aLibrary) {
+        const std::wstring folder = ParentOf(Wide(aLibrary));
+        const bool created = fFoldersProtected && std::any_of(fLog.Folders.begin(), fLog.Folders.end(),
+                                                              [&](const TLoggedPath& aFolder) {
+                                                                  return SameText(Wide(aFolder.Path), folder);
+                                                              });
+        if (!fGuarded || created || IsInSystemProtectedFolder(Utf8(folder)) || !UserCanWrite(Utf8(folder)))
+            return true;
+        Report(false, "Not unregistering " + aLibrary + ": users without administrator rights may change " +
+                          Utf8(folder) + ", so the library could have been replaced");
+        return false;
+    }
+
     static bool Holds(const std::wstring& aFolder, const std::wstring& aPath) {
         return aPath.size() > aFolder.size() && SameText(aPath.substr(0, aFolder.size()), aFolder) &&
                aPath[aFolder.size()] == L'\\';
     }
 
     void RemoveFile(const std::string& aPath) {
+        if (Refused(aPath))
+            return;
         const std::wstring path = Wide(aPath);
         if (!fRunning.empty() && SameText(path, fRunning)) {
             fLeftRunning = fLeaveRunning;
@@ -124,6 +162,8 @@ private:
     }
 
     void RemoveFolder(const std::string& aPath) {
+        if (Refused(aPath))
+            return;
         const std::wstring path = Wide(aPath);
         if (fLeftRunning && Holds(path, fRunning)) {
             fActions.Line("Removing the folder " + aPath + " once the uninstaller in it has ended");
@@ -145,7 +185,10 @@ private:
         Report(scheduled, anAction);
     }
 
+    const TUninstallLog& fLog;
     bool fOnlyFlagged;
+    bool fFoldersProtected;
+    bool fGuarded;
     TActionLog& fActions;
     std::wstring fRunning;
     bool fLeaveRunning;
@@ -156,13 +199,18 @@ private:
 
 } // namespace
 
-size_t RemoveLogged(const TUninstallLog& aLog, bool anOnlyFlagged, TActionLog& anActions,
-                    const std::string& aRunning, bool aLeaveRunning) {
-    return TRemoval(anOnlyFlagged, anActions, aRunning, aLeaveRunning).Run(aLog);
+size_t RemoveLogged(const TUninstallLog& aLog, const TRemovalOptions& anOptions, TActionLog& anActions) {
+    return TRemoval(aLog, anOptions, anActions).Run();
 }
 
 size_t RemoveLeftProgram(const TUninstallLog& aLog, const std::string& aProgram, TActionLog& anActions) {
-    return TRemoval(true, anActions, aProgram, false).RemoveProgram(aLog);
+    return TRemoval(aLog,
+                    TRemovalOptions{.OnlyFlagged = true,
+                                    .FoldersProtected = false,
+                                    .Running = aProgram,
+                                    .LeaveRunning = false},
+                    anActions)
+        .RemoveProgram();
 }
 
 } // namespace kf

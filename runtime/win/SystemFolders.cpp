@@ -26,6 +26,12 @@ std::string TempFolder() {
     return ::GetTempPathW(MAX_PATH + 1, path) ? Utf8(path) : std::string();
 }
 
+std::string Environment(const wchar_t* aName) {
+    wchar_t value[MAX_PATH] = {};
+    const DWORD length = ::GetEnvironmentVariableW(aName, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? Utf8(value) : std::string();
+}
+
 std::string CurrentDisk() {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetCurrentDirectoryW(MAX_PATH, path);
@@ -35,6 +41,14 @@ std::string CurrentDisk() {
 }
 
 } // namespace
+
+std::vector<std::string> ProgramFilesFolders() {
+    // ProgramW6432 names the 64-bit Program Files, which a 32-bit program cannot ask the shell for.
+    std::vector<std::string> folders{ShellFolder(CSIDL_PROGRAM_FILES), ShellFolder(CSIDL_PROGRAM_FILESX86),
+                                     Environment(L"ProgramW6432")};
+    std::erase(folders, std::string());
+    return folders;
+}
 
 TFolderMap SystemFolders() {
     TFolderMap folders;

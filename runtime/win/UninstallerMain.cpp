@@ -8,6 +8,7 @@
 #include "runtime/win/Outcome.h"
 #include "runtime/win/ProgramStart.h"
 #include "runtime/win/Removal.h"
+#include "runtime/win/UninstallLogSeal.h"
 #include "runtime/win/UninstallerCopy.h"
 #include "runtime/win/WinText.h"
 
@@ -17,9 +18,9 @@ using namespace kf;
 
 namespace {
 
-TUninstallLog ReadLog(const std::string& aPath) {
+std::string ReadLogText(const std::string& aPath) {
     TReadFile file(Wide(aPath));
-    return ReadUninstallLog(file.Read(0, static_cast<size_t>(file.Size())));
+    return file.Read(0, static_cast<size_t>(file.Size()));
 }
 
 int Uninstall(const TCommandLine& anOptions, TActionLog& anActions) {
@@ -31,7 +32,10 @@ int Uninstall(const TCommandLine& anOptions, TActionLog& anActions) {
     // The original in the install folder, whether this is it or its copy.
     const std::string program = anOptions.Original ? anOptions.Original->Path : Utf8(OwnPath());
     const std::string logPath = JoinPath(program.substr(0, program.rfind('\\')), kUninstallLogName);
-    TUninstallLog log = ReadLog(logPath);
+    const std::string text = ReadLogText(logPath);
+    // Checked before anything else: a log that a user changed is not trusted with what it names.
+    const bool sealed = RefuseChangedLog(logPath, text);
+    TUninstallLog log = ReadUninstallLog(text);
     const std::string caption = log.ProductName + " Uninstall";
     anActions.Line("Uninstalling " + log.ProductName + ", " + ScopeName(log.Scope));
     if (log.Scope == TInstallScope::PerMachine && !IsElevated() && !anOptions.Elevated)
@@ -43,7 +47,12 @@ int Uninstall(const TCommandLine& anOptions, TActionLog& anActions) {
     }
     // The log goes last, just before the folders, so that a failed removal can be repeated.
     log.Files.insert(log.Files.begin(), TLoggedPath{logPath, true});
-    const size_t failures = RemoveLogged(log, true, anActions, program, anOptions.Original.has_value());
+    const size_t failures = RemoveLogged(log,
+                                         TRemovalOptions{.OnlyFlagged = true,
+                                                         .FoldersProtected = sealed,
+                                                         .Running = program,
+                                                         .LeaveRunning = anOptions.Original.has_value()},
+                                         anActions);
     const int code = failures == 0 ? kExitSuccess : kExitFailed;
     if (failures != 0)
         Tell(anOptions.Silent, anActions, caption,

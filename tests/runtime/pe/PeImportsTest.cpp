@@ -28,25 +28,24 @@ std::string FaultsOf(const std::vector<TImportedLibrary>& aLibraries) {
 } // namespace
 
 TEST(RuntimeImports, EverySlotOfTheShippedProgramsIsFilledAndTheShellLibrariesLoadLate) {
-    const std::set<std::string> late = {"user32.dll", "gdi32.dll", "comctl32.dll", "shell32.dll",
-                                        "ole32.dll"};
+    const std::set<std::string> late = {"user32.dll",  "gdi32.dll", "comctl32.dll",
+                                        "shell32.dll", "ole32.dll", "bcrypt.dll"};
     for (const char* program : {"/Installer.exe", "/Uninstall.exe", "/Installer64.exe", "/Uninstall64.exe"}) {
-            const std::string path = std::string(KF_PROGRAM_FOLDER) + program;
-            SCOPED_TRACE(path);
-            const auto libraries = ReadImports(ReadFile(path));
-            EXPECT_EQ(FaultsOf(libraries), "");
-            std::set<std::string> delayed;
-            for (const TImportedLibrary& library : libraries) {
-                EXPECT_GT(library.Functions, 0u) << library.Name;
-                if (library.Delayed)
-                    delayed.insert(Lower(library.Name));
-                else
-                    EXPECT_EQ(late.count(Lower(library.Name)), 0u)
-                        << library.Name << " loads with the program";
-            }
-            EXPECT_TRUE(delayed.count("user32.dll")) << "no delay-loaded user32.dll was found";
-            EXPECT_TRUE(std::includes(late.begin(), late.end(), delayed.begin(), delayed.end()));
+        const std::string path = std::string(KF_PROGRAM_FOLDER) + program;
+        SCOPED_TRACE(path);
+        const auto libraries = ReadImports(ReadFile(path));
+        EXPECT_EQ(FaultsOf(libraries), "");
+        std::set<std::string> delayed;
+        for (const TImportedLibrary& library : libraries) {
+            EXPECT_GT(library.Functions, 0u) << library.Name;
+            if (library.Delayed)
+                delayed.insert(Lower(library.Name));
+            else
+                EXPECT_EQ(late.count(Lower(library.Name)), 0u) << library.Name << " loads with the program";
         }
+        EXPECT_TRUE(delayed.count("user32.dll")) << "no delay-loaded user32.dll was found";
+        EXPECT_TRUE(std::includes(late.begin(), late.end(), delayed.begin(), delayed.end()));
+    }
 }
 
 TEST(RuntimeImports, TheCheckFindsTheSlotsThatADirectCallLeavesEmpty) {

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <set>
 #include <sstream>
@@ -281,6 +282,48 @@ protected:
             anActions.substr(start + marker.size(), anActions.find('\r', start) - start - marker.size());
         std::replace(path.begin(), path.end(), '\\', '/');
         return fs::path(KF_WINE_PREFIX) / "drive_c" / path;
+    }
+
+    // The project as a per-user install: no library to register (that writes to HKEY_CLASSES_ROOT)
+    // and registry values for the user alone.
+    TProject PerUserProject() {
+        TProject project = Project();
+        for (TFileEntry& file : project.Files) {
+            file.Register = "No";
+            file.Uninstall = "Yes";
+        }
+        project.RegistryValues.Clear();
+        project.RegistryValues.Append({}, "10" + registryKey + "|Count=142");
+        return project;
+    }
+
+    std::string MachineEntry() const {
+        return "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag;
+    }
+
+    int Uninstall() {
+        int code = -1;
+        Wine("'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) +
+                 "'",
+             code);
+        return code;
+    }
+
+    // The access list of each Windows path as the FolderAccess helper reads it back, by path.
+    std::map<std::string, std::string> FolderAccess(const std::vector<std::string>& aPaths) {
+        std::string arguments = "'" KF_FOLDER_ACCESS "'";
+        for (const std::string& path : aPaths)
+            arguments += " '" + path + "'";
+        int code = -1;
+        const std::string output = RunCommand(
+            "WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all '" KF_WINE64 "' " + arguments + " 2>&1", code);
+        EXPECT_EQ(code, 0) << output;
+        std::map<std::string, std::string> lists;
+        std::istringstream lines(output);
+        for (std::string line; std::getline(lines, line);)
+            if (const size_t tab = line.find('\t'); tab != std::string::npos)
+                lists[line.substr(0, tab)] = line.substr(tab + 1);
+        return lists;
     }
 
     fs::path ProgramsMenuLink(bool anAllUsers) const {
@@ -734,14 +777,7 @@ TEST_P(SetupUnderWine, AFileStoredOnceForSeveralRowsIsInstalledAtEachOfTheirPath
 }
 
 TEST_P(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUserAndUninstallsWhole) {
-    TProject project = Project();
-    for (TFileEntry& file : project.Files) {
-        file.Register = "No"; // registering writes to HKEY_CLASSES_ROOT
-        file.Uninstall = "Yes";
-    }
-    project.RegistryValues.Clear();
-    project.RegistryValues.Append({}, "10" + registryKey + "|Count=142");
-    const std::string setup = Build(project);
+    const std::string setup = Build(PerUserProject());
     // The user's list of uninstall entries starts out missing, as on a machine where nothing was
     // installed for this user before.
     const std::string list = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -761,6 +797,9 @@ TEST_P(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUs
     EXPECT_NE(Query("HKCU\\" + entry, "UninstallString", code).find(folder + "\\Uninstall.exe"),
               std::string::npos);
     Query("HKLM\\" + entry, "UninstallString", code);
+    EXPECT_NE(code, 0);
+    // The user's own log needs no digest: the user may change the entry as much as the log.
+    Query("HKCU\\" + entry, "UninstallLogSha256", code);
     EXPECT_NE(code, 0);
 
     output = Wine("'" + folder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
@@ -823,6 +862,153 @@ TEST_P(SetupUnderWine, ASignedSetupInstallsAndUninstallsAndRefusesDamageInItsPac
         "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
         code);
     ASSERT_EQ(code, kSuccess) << uninstall << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_FALSE(fs::exists(installed / "readme.txt"));
+}
+
+// Wine 8 shows a symbolic link that the host made inside the prefix as a reparse point (it cannot
+// make a junction or a Windows symbolic link itself), so a host link stands in for both.
+TEST_P(SetupUnderWine, APerMachineInstallGoesThroughNoJunctionOrSymbolicLinkWhereAPerUserOneStillDoes) {
+    const fs::path drive = fs::path(KF_WINE_PREFIX) / "drive_c";
+    fs::create_directories(drive / tag / "elsewhere");
+    fs::create_directory_symlink("elsewhere", drive / tag / "link");
+    installFolder = "C:\\" + tag + "\\link\\My App";
+    int code = -1;
+    std::string output = Wine(SilentArguments(Build(Project()), temp.Path("setup.log")), code);
+    EXPECT_EQ(code, kFailed) << output;
+    const std::string actions = ReadFile(temp.Path("setup.log"));
+    EXPECT_NE(actions.find("C:\\" + tag + "\\link is a junction or symbolic link"), std::string::npos)
+        << actions;
+    EXPECT_TRUE(fs::is_empty(drive / tag / "elsewhere"));
+    Query("HKLM\\" + registryKey, "Path", code);
+    EXPECT_NE(code, 0);
+    Query(MachineEntry(), "UninstallString", code);
+    EXPECT_NE(code, 0);
+
+    output = Wine(SilentArguments(Build(PerUserProject()), temp.Path("user.log")), code);
+    ASSERT_EQ(code, kSuccess) << output << ReadFile(temp.Path("user.log"));
+    EXPECT_EQ(ReadFile((drive / tag / "elsewhere/My App/readme.txt").string()), sources[0].second);
+}
+
+TEST_P(SetupUnderWine, APerMachineUninstallRemovesAndUnregistersNothingThroughAJunctionOrSymbolicLink) {
+    ASSERT_EQ(RunSetup(Build(Project())), kSuccess);
+    // A user puts a link to other files where the install's folder was.
+    const fs::path victim = fs::path(KF_WINE_PREFIX) / "drive_c" / tag / "victim";
+    fs::create_directories(victim);
+    std::ofstream(victim / "noise.bin") << "not the installer's";
+    fs::copy_file(arch.RegisteredLibrary, victim / "server.dll");
+    std::ofstream(victim / "server.dll.registered") << "";
+    fs::remove_all(installed / "bin");
+    fs::create_directory_symlink(victim, installed / "bin");
+
+    EXPECT_EQ(Uninstall(), kFailed);
+    const std::string actions = ReadFile(temp.Path("uninstall.log"));
+    EXPECT_NE(actions.find("Not removing " + installFolder + "\\bin\\noise.bin: " + installFolder +
+                           "\\bin is a junction or symbolic link"),
+              std::string::npos)
+        << actions;
+    EXPECT_NE(actions.find("Not removing " + installFolder + "\\bin\\server.dll"), std::string::npos)
+        << actions;
+    EXPECT_EQ(ReadFile((victim / "noise.bin").string()), "not the installer's");
+    EXPECT_TRUE(fs::exists(victim / "server.dll"));
+    EXPECT_TRUE(fs::exists(victim / "server.dll.registered")) << "unregistered through the link";
+    EXPECT_FALSE(fs::exists(installed / "readme.txt")); // what is not behind the link goes
+}
+
+TEST_P(SetupUnderWine, ThePerMachineEntryHoldsTheUninstallLogsDigestAndAChangedLogIsRefused) {
+    // Per-machine for its HKLM values. No library to register: under Wine a folder an earlier
+    // install made is not known to be protected (see the access list test), so it registers none.
+    TProject project = Project();
+    for (TFileEntry& file : project.Files)
+        file.Register = "No";
+    const std::string setup = Build(project);
+    ASSERT_EQ(RunSetup(setup), kSuccess);
+    const fs::path log = installed / "Uninstall.log";
+    int code = -1;
+    const std::string sum = RunCommand("sha256sum '" + log.string() + "'", code);
+    ASSERT_EQ(code, 0) << sum;
+    const std::string value = Query(MachineEntry(), "UninstallLogSha256", code);
+    ASSERT_EQ(code, 0) << value;
+    EXPECT_NE(value.find("REG_SZ    " + sum.substr(0, 64)), std::string::npos) << value << sum;
+
+    // A record that a user adds for a file the install never wrote.
+    const fs::path victim = fs::path(KF_WINE_PREFIX) / "drive_c" / tag / "victim.txt";
+    std::ofstream(victim) << "not the installer's";
+    const std::string original = ReadFile(log.string());
+    std::ofstream(log, std::ios::binary | std::ios::app) << "File\t1\tC:\\" << tag << "\\victim.txt\r\n";
+    EXPECT_EQ(Uninstall(), kFailed);
+    EXPECT_NE(ReadFile(temp.Path("uninstall.log")).find("has been changed since Setup wrote it"),
+              std::string::npos)
+        << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_TRUE(fs::exists(victim));
+    EXPECT_TRUE(fs::exists(installed / "readme.txt"));
+    Query(MachineEntry(), "UninstallString", code);
+    EXPECT_EQ(code, 0);
+    // Nor does an install over it take its records into the log it writes.
+    int again = -1;
+    Wine(SilentArguments(setup, temp.Path("again.log")), again);
+    EXPECT_EQ(again, kFailed);
+    EXPECT_NE(ReadFile(temp.Path("again.log")).find("has been changed since Setup wrote it"),
+              std::string::npos);
+    EXPECT_TRUE(fs::exists(victim));
+
+    // An entry without a digest, as an earlier setup wrote it, keeps its log trusted.
+    std::ofstream(log, std::ios::binary | std::ios::trunc) << original;
+    Wine("reg delete '" + MachineEntry() + "' /v UninstallLogSha256 /f", code);
+    ASSERT_EQ(code, 0);
+    EXPECT_EQ(Uninstall(), kSuccess) << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_FALSE(fs::exists(installed / "readme.txt"));
+    EXPECT_TRUE(fs::exists(victim));
+}
+
+// Wine keeps no access list with a file: it turns the one it is given into Unix permissions and
+// makes one up from them when asked. So what can be read back is that a folder the install made
+// with its list grants Everyone nothing, where one inside Program Files keeps what it inherits.
+TEST_P(SetupUnderWine, FoldersAPerMachineInstallCreatesOutsideProgramFilesAreKeptFromUsers) {
+    TProject project = Project();
+    project.Files.push_back(TFileEntry{temp.WriteFile("src/pf.txt", "program files"), "0",
+                                       "%Program Files%\\" + tag + "\\pf.txt", "Overwrite", "Yes", "No"});
+    project.RefreshFileList();
+    ASSERT_EQ(RunSetup(Build(project)), kSuccess);
+    const bool wide = arch.TargetWindows == kTarget64Bit;
+    const std::string programFiles =
+        std::string(wide ? "C:\\Program Files\\" : "C:\\Program Files (x86)\\") + tag;
+    const std::vector<std::string> created = {"C:\\" + tag, installFolder, installFolder + "\\bin",
+                                              installFolder + "\\bin\\deep"};
+    std::vector<std::string> paths = created;
+    paths.push_back(programFiles);
+    auto lists = FolderAccess(paths);
+    const std::string actions = ReadFile(temp.Path("setup.log"));
+    for (const std::string& folder : created) {
+        EXPECT_EQ(lists[folder].find(";;;WD)"), std::string::npos) << folder << ": " << lists[folder];
+        EXPECT_NE(lists[folder].find(";;;SY)"), std::string::npos) << folder << ": " << lists[folder];
+        EXPECT_NE(actions.find("Created the folder " + folder + ", which only administrators may change\r\n"),
+                  std::string::npos)
+            << actions;
+    }
+    EXPECT_NE(lists[programFiles].find(";;;WD)"), std::string::npos) << lists[programFiles];
+    EXPECT_NE(actions.find("Created the folder " + programFiles + "\r\n"), std::string::npos) << actions;
+
+    int code = -1;
+    Wine("'" + installFolder + "\\Uninstall.exe' /S", code);
+    EXPECT_EQ(code, kSuccess);
+    fs::remove_all(fs::path(KF_WINE_PREFIX) / "drive_c" / (wide ? "Program Files" : "Program Files (x86)") /
+                   tag);
+}
+
+TEST_P(SetupUnderWine, ALibraryIsNotRegisteredFromAFolderThatUsersMayChange) {
+    fs::create_directories(installed / "bin"); // made before the install, with the user's rights
+    int code = -1;
+    const std::string output = Wine(SilentArguments(Build(Project()), temp.Path("setup.log")), code);
+    EXPECT_EQ(code, kFailed) << output;
+    const std::string actions = ReadFile(temp.Path("setup.log"));
+    EXPECT_NE(actions.find("Cannot register " + installFolder +
+                           "\\bin\\server.dll: users without administrator "
+                           "rights may change the folder " +
+                           installFolder + "\\bin"),
+              std::string::npos)
+        << actions;
+    EXPECT_FALSE(fs::exists(installed / "bin/server.dll.registered"));
+    EXPECT_FALSE(fs::exists(installed / "bin/server.dll")); // rolled back
     EXPECT_FALSE(fs::exists(installed / "readme.txt"));
 }
 
