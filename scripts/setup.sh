@@ -22,7 +22,12 @@ as_root() {
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
 fi
-as_root apt-get update -q
+# A mirror in mid-sync fails an index now and then: try again, then go on with what was fetched
+# (the install below fails if a package is still missing).
+for attempt in 1 2 3; do
+    as_root apt-get update -q && break
+    [ "$attempt" -lt 3 ] && sleep 20 || echo "apt-get update failed three times; installing from the indexes at hand" >&2
+done
 as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=900 --no-install-recommends "${packages[@]}"
 
 cmake -S . -B out/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
