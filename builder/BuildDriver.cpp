@@ -5,6 +5,7 @@
 #include "base/TemporaryFile.h"
 #include "builder/CabinetPacker.h"
 #include "builder/InstallerDataFile.h"
+#include "builder/MainMemberCheck.h"
 #include "builder/RtfDocument.h"
 #include "builder/RuntimePrograms.h"
 #include "builder/SignCommand.h"
@@ -45,18 +46,6 @@ uint64_t FileSizeOf(const std::string& aPath) {
     if (error)
         throw Exception("Cannot read the size of " + aPath + ": " + error.message());
     return size;
-}
-
-// The installer reads every main cabinet member into memory, and refuses one beyond its limit.
-void CheckMainMember(const std::string& aPath, const std::string& aWhat) {
-    // A folder, FIFO or device is refused here, naming what it is, before the writer waits on it.
-    RefuseNonRegularFile(aPath);
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(aPath, error);
-    if (error)
-        return; // the cabinet writer reports a member it cannot read
-    if (const auto problem = MainMemberSizeProblem(size))
-        throw Exception("Cannot build the setup: " + aWhat + " " + aPath + " " + *problem + ".");
 }
 
 // A size that only paces the progress bar: a file that cannot be measured counts as empty.
@@ -217,8 +206,8 @@ void TBuildDriver::PackMainCabinet(const TBuildFolder& aFolder) {
     CheckMainMember(aFolder.Path(kDataFile), "the installer data");
     CheckMainMember(aFolder.Path(kLicenseFile), "the licence text saved as");
     CheckMainMember(aFolder.Path(kReadmeFile), "the readme text saved as");
-    CheckMainMember(fProject.LogoBitmap, "the logo bitmap");
-    CheckMainMember(fProject.HeaderBitmap, "the header bitmap");
+    CheckMainPicture(fProject.LogoBitmap, "the logo bitmap");
+    CheckMainPicture(fProject.HeaderBitmap, "the header bitmap");
     TQvCabWriter writer;
     writer.SetCompressionType(cctMsZip);
     writer.LatestDate = fDates.Latest;

@@ -14,6 +14,22 @@
 
 namespace kf {
 
+namespace {
+
+// A setup without some of its files would pass CI unnoticed: the build stops, naming each row.
+bool RefuseDroppedRows(const std::vector<TDroppedRow>& aDropped) {
+    if (aDropped.empty())
+        return false;
+    std::cerr << "kelpforge-cli: the setup would lack " << aDropped.size()
+              << (aDropped.size() == 1 ? " file" : " files")
+              << " whose source cannot be opened; nothing was built (--allow-missing builds without them):\n";
+    for (const TDroppedRow& row : aDropped)
+        std::cerr << "  row " << row.Row << ": " << row.SourcePath << '\n';
+    return true;
+}
+
+} // namespace
+
 int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOptions) {
     if (!std::filesystem::is_regular_file(aProjectPath)) {
         std::cerr << "kelpforge-cli: cannot open the project " << aProjectPath << ": no such file\n";
@@ -24,6 +40,8 @@ int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOpti
     TProject project(ProgramFolder(), DefaultSetupFile());
     TProjectDocument document(project, prompter);
     document.Open();
+    if (!anOptions.AllowMissing && RefuseDroppedRows(document.DroppedRows()))
+        return 1;
     for (const std::string& assignment : anOptions.Overrides)
         ApplyFieldOverride(project, assignment);
     if (anOptions.SetupPath)

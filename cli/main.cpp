@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage: kelpforge-cli build PROJECT.kfp [-o SETUP] [--sign COMMAND] [--quiet]\n"
     "                         [--set Field=Value]... [--jobs N] [--keep-duplicates]\n"
+    "                         [--allow-missing]\n"
     "                                                    build the setup file of a project; COMMAND\n"
     "                                                    signs it and the uninstaller, with {in} and\n"
     "                                                    {out} or {file} for the paths (default:\n"
@@ -27,7 +28,9 @@ constexpr const char* kUsage =
     "                                                    this build only; --jobs packs N files at\n"
     "                                                    once (default: one per core);\n"
     "                                                    --keep-duplicates gives identical files a\n"
-    "                                                    cabinet each; SOURCE_DATE_EPOCH dates the\n"
+    "                                                    cabinet each; --allow-missing builds even\n"
+    "                                                    when a file's source cannot be opened (it\n"
+    "                                                    fails by default); SOURCE_DATE_EPOCH dates the\n"
     "                                                    cabinet members for reproducible setups\n"
     "       kelpforge-cli inspect [--json] SETUP         list a setup file and check it; --json\n"
     "                                                    prints one JSON document\n"
@@ -112,6 +115,8 @@ int RunBuild(const std::vector<std::string>& anArgs) {
             options.Quiet = true;
         else if (option == "--keep-duplicates")
             options.KeepDuplicates = true;
+        else if (option == "--allow-missing")
+            options.AllowMissing = true;
         else if (i + 1 >= anArgs.size())
             return Usage();
         else if (option == "--set")

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 
 namespace kf {
 
@@ -47,16 +48,27 @@ void TProject::SetIncludeUninstaller(bool anInclude) {
     RefreshFileList();
 }
 
+namespace {
+
+// Sizes of sparse files may add up beyond 64 bits; the total then stays at the largest value.
+uint64_t SaturatingAdd(uint64_t aTotal, int64_t aSize) {
+    const uint64_t size = aSize > 0 ? static_cast<uint64_t>(aSize) : 0;
+    return size > std::numeric_limits<uint64_t>::max() - aTotal ? std::numeric_limits<uint64_t>::max()
+                                                                : aTotal + size;
+}
+
+} // namespace
+
 void TProject::RefreshFileList() {
     fSummary.FileChoices.clear();
     fSummary.ValueSuggestions.assign(1, kInstallPathToken);
     fSummary.LaunchChoices.clear();
-    int64_t total = 0;
+    uint64_t total = 0;
     for (const TFileEntry& row : Files) {
         fSummary.FileChoices.push_back(row.InstallTo);
         fSummary.ValueSuggestions.push_back(row.InstallTo);
         fSummary.LaunchChoices.push_back(row.InstallTo);
-        total += ParseInteger(Trim(row.Size)).value_or(0);
+        total = SaturatingAdd(total, ParseInteger(Trim(row.Size)).value_or(0));
     }
     fSummary.TotalFiles = std::to_string(Files.size());
     fSummary.TotalSize = std::to_string(total) + " bytes";

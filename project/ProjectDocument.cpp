@@ -37,6 +37,7 @@ bool TProjectDocument::New() {
     if (!AskSaveChanges())
         return false;
     fCurrentFile.clear();
+    fDroppedRows.clear();
     fProject.ResetToNew();
     return true;
 }
@@ -48,7 +49,7 @@ bool TProjectDocument::Open() {
     if (!chosen)
         return false;
     fCurrentFile = *chosen;
-    ReadProjectFile(fProject, fCurrentFile, fPrompter);
+    fDroppedRows = ReadProjectFile(fProject, fCurrentFile, fPrompter);
     return true;
 }
 

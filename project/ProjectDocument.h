@@ -1,9 +1,11 @@
 #pragma once
 
 #include "project/Project.h"
+#include "project/ProjectFileReader.h"
 #include "project/Prompter.h"
 
 #include <string>
+#include <vector>
 
 namespace kf {
 
@@ -27,6 +29,8 @@ public:
     bool AskSaveChanges();
     bool New();
     bool Open();
+    // The rows that the last Open left out because their source files could not be opened.
+    const std::vector<TDroppedRow>& DroppedRows() const { return fDroppedRows; }
     bool Save();
     bool SaveAs();
 
@@ -34,6 +38,7 @@ private:
     TProject& fProject;
     Prompter& fPrompter;
     std::string fCurrentFile;
+    std::vector<TDroppedRow> fDroppedRows;
 };
 
 } // namespace kf

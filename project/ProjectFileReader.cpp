@@ -65,7 +65,8 @@ void ReadTexts(TProject& aProject) {
 // For each stored row, its position among the rows that were read; empty for a dropped row.
 using TRowMap = std::vector<std::optional<size_t>>;
 
-TRowMap ReadFiles(TProject& aProject, const TIniProfile& anIni, Prompter& aPrompter) {
+TRowMap ReadFiles(TProject& aProject, const TIniProfile& anIni, Prompter& aPrompter,
+                  std::vector<TDroppedRow>& aDropped) {
     aProject.Files.clear();
     TRowMap kept;
     for (const std::string& key : anIni.KeyNames("Files")) {
@@ -75,6 +76,7 @@ TRowMap ReadFiles(TProject& aProject, const TIniProfile& anIni, Prompter& aPromp
             aPrompter.ShowMessage(
                 TMessageBox{"Kelpforge", AccessDeniedText(fields[0]), TMsgIcon::Error, TMsgButtons::Ok, 0});
             kept.emplace_back();
+            aDropped.push_back(TDroppedRow{kept.size(), fields[0]});
             continue;
         }
         kept.emplace_back(aProject.Files.size());
@@ -138,11 +140,12 @@ std::vector<std::string> ReadLines(const TIniProfile& anIni, const char* aSectio
 
 } // namespace
 
-void ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter) {
+std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter) {
     const TIniProfile ini = TIniProfile::Load(aPath);
     ReadSettings(aProject, ini);
     ReadTexts(aProject);
-    const TRowMap kept = ReadFiles(aProject, ini, aPrompter);
+    std::vector<TDroppedRow> dropped;
+    const TRowMap kept = ReadFiles(aProject, ini, aPrompter, dropped);
     aProject.RefreshFileList();
     const int storedLaunch = ini.ReadInteger(kSettings, "20", -1);
     aProject.SetLaunchFileIndex(storedLaunch);
@@ -162,6 +165,7 @@ void ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPr
         FollowDroppedRows(aProject, kept, storedLaunch, lost);
         ReportLostReferences(lost, aPrompter);
     }
+    return dropped;
 }
 
 } // namespace kf

@@ -3,13 +3,21 @@
 #include "project/Project.h"
 #include "project/Prompter.h"
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace kf {
 
+// A row of the project file left out because its source file could not be opened.
+struct TDroppedRow {
+    size_t Row = 0; // 1-based, among the stored rows
+    std::string SourcePath;
+};
+
 // Replaces the project with the content of the project file at aPath. A source file that can no
 // longer be opened costs its row, with a message through aPrompter; a missing or foreign file
-// gives the reading defaults.
-void ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter);
+// gives the reading defaults. Returns the rows left out.
+std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter);
 
 } // namespace kf

@@ -4,13 +4,13 @@
 # tests/fuzz/corpus, growing a working corpus in out/fuzz/corpus. Prints executions per second and
 # coverage per target; fails on any finding, printing the path of the input that shows it.
 # Usage: scripts/fuzz.sh [SECONDS] [TARGET...]   (targets: setup cabinet data_file uninstall_log
-#        command_line project_file rtf)
+#        command_line project_file bitmap rtf)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(setup cabinet data_file uninstall_log command_line project_file rtf)
+[ ${#targets[@]} -gt 0 ] || targets=(setup cabinet data_file uninstall_log command_line project_file bitmap rtf)
 build=out/fuzz
 
 command -v clang++ > /dev/null || { echo "clang++ is missing: run scripts/setup.sh" >&2; exit 2; }

@@ -22,13 +22,25 @@ as_root() {
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
 fi
-# A mirror in mid-sync fails an index now and then: try again, then go on with what was fetched
-# (the install below fails if a package is still missing).
+# A mirror in mid-sync fails an index now and then: try again, then go on with what was fetched.
+updated=no
 for attempt in 1 2 3; do
-    as_root apt-get update -q && break
-    [ "$attempt" -lt 3 ] && sleep 20 || echo "apt-get update failed three times; installing from the indexes at hand" >&2
+    if as_root apt-get update -q; then updated=yes; break; fi
+    [ "$attempt" -lt 3 ] && sleep 20
 done
-as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=900 --no-install-recommends "${packages[@]}"
+install() {
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=900 \
+        --no-install-recommends "$@" "${packages[@]}"
+}
+if [ "$updated" = yes ]; then
+    install
+elif ! install; then
+    # Without one architecture's security index the two architectures' versions differ, which
+    # 32-bit Wine cannot be installed with: take both from the release itself.
+    release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "setup.sh: the package index is incomplete; installing the $release release's versions" >&2
+    install -t "$release"
+fi
 
 cmake -S . -B out/release -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 cmake --build out/release

@@ -1,19 +1,18 @@
 #include "runtime/win/BitmapImage.h"
 
+#include "runtime/core/BitmapCheck.h"
+
 namespace kf {
 
 HBITMAP BitmapFromFile(const std::string& aBytes) {
-    BITMAPFILEHEADER file;
-    if (aBytes.size() < sizeof file + sizeof(BITMAPINFOHEADER))
+    // A damaged picture is left out rather than read beyond its bytes; the install goes on.
+    const TBitmapCheck check = CheckBitmap(aBytes);
+    if (!check.Problem.empty())
         return nullptr;
-    memcpy(&file, aBytes.data(), sizeof file);
-    const auto* info = reinterpret_cast<const BITMAPINFO*>(aBytes.data() + sizeof file);
-    if (file.bfType != 0x4D42 || file.bfOffBits >= aBytes.size() ||
-        info->bmiHeader.biSize < sizeof(BITMAPINFOHEADER))
-        return nullptr;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(aBytes.data() + check.Layout.InfoOffset);
     const HDC screen = ::GetDC(nullptr);
     const HBITMAP bitmap = ::CreateDIBitmap(screen, &info->bmiHeader, CBM_INIT,
-                                            aBytes.data() + file.bfOffBits, info, DIB_RGB_COLORS);
+                                            aBytes.data() + check.Layout.PixelOffset, info, DIB_RGB_COLORS);
     ::ReleaseDC(nullptr, screen);
     return bitmap;
 }

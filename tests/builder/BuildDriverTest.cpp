@@ -56,8 +56,8 @@ protected:
         temp.WriteFile("program/Installer.exe", stub);
         temp.WriteFile("program/Uninstall.exe", std::string(3000, 'u'));
         project = TProject(programFolder, temp.Path("out/Setup.exe"));
-        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
         std::filesystem::create_directories(temp.Path("out"));
     }
     void TearDown() override { unsetenv("TMPDIR"); }
@@ -145,8 +145,8 @@ TEST_F(BuildDriverTest, ASetupHoldsTheRuntimeTheFileCabinetsTheMainCabinetAndThe
     EXPECT_EQ(members[0].first, "kelpforge.dat");
     EXPECT_EQ(members[1].first, "license.rtf");
     EXPECT_EQ(members[2].first, "readme.rtf");
-    EXPECT_EQ(members[3], std::make_pair(std::string("logo.bmp"), std::string("BM logo")));
-    EXPECT_EQ(members[4], std::make_pair(std::string("header.bmp"), std::string("BM header")));
+    EXPECT_EQ(members[3], std::make_pair(std::string("logo.bmp"), test::TinyBitmap('L')));
+    EXPECT_EQ(members[4], std::make_pair(std::string("header.bmp"), test::TinyBitmap('H')));
     EXPECT_NE(members[1].second.find("Plain licence \\{text\\}"), std::string::npos);
     EXPECT_TRUE(members[2].second.starts_with("{\\rtf1"));
 

@@ -21,8 +21,8 @@ void CliTest::SetUp() {
 
 std::string CliTest::WriteProject(const std::string& aName, size_t aFileCount) {
     TProject project(programFolder, temp.Path(aName + "/Setup.exe"));
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
     for (size_t i = 0; i < aFileCount; ++i) {
         const std::string source = temp.WriteFile(aName + "/src/f" + std::to_string(i) + ".txt",
                                                   aName + std::string(5000 + i, static_cast<char>('a' + i)));

@@ -217,8 +217,8 @@ TEST_F(CliTest, TwoBuildsAtOnceDoNotShareFiles) {
 
 TEST_F(CliTest, CtrlCCancelsTheBuildAtItsNextCheck) {
     TProject project(programFolder, temp.Path("c/Setup.exe"));
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
     for (int i = 0; i < 2; ++i)
         project.Files.push_back(
             TFileEntry{temp.WriteFile("c/" + std::to_string(i), "x"), "1", "%Install Path%\\x"});
@@ -234,8 +234,8 @@ TEST_F(CliTest, CtrlCCancelsTheBuildAtItsNextCheck) {
 
 TEST_F(CliTest, AFileStoredOnceIsListedAndExtractedForEachOfItsRows) {
     TProject project(programFolder, temp.Path("dup/Setup.exe"));
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
     for (const char* folder : {"a", "b"})
         project.Files.push_back(
             TFileEntry{temp.WriteFile(std::string("dup/") + folder + "/run.dll", "same bytes"), "10",
@@ -273,7 +273,7 @@ TEST_F(CliTest, InspectListsTheSetupAndExtractUnpacksIt) {
     ASSERT_EQ(code, 0) << output;
     EXPECT_EQ(ReadFile(temp.Path("unpacked/%Install Path%/f0.txt")), ReadFile(temp.Path("ins/src/f0.txt")));
     EXPECT_EQ(ReadFile(temp.Path("unpacked/%Install Path%/f1.txt")), ReadFile(temp.Path("ins/src/f1.txt")));
-    EXPECT_EQ(ReadFile(temp.Path("unpacked/logo.bmp")), "BM logo");
+    EXPECT_EQ(ReadFile(temp.Path("unpacked/logo.bmp")), test::TinyBitmap('L'));
     EXPECT_TRUE(ReadFile(temp.Path("unpacked/kelpforge.dat")).starts_with("My Program\r\n"));
 }
 
@@ -337,8 +337,8 @@ TEST_F(CliTest, TheBuildRefusesAnInstallPathThatTheInstallerWouldRefuse) {
     for (const char* path : {"%Install Path%\\..\\evil.txt", "%AppData%\\x.txt", "%Install Path%\\NUL.txt",
                              "C:\\x.txt", "%Install Path%"}) {
         TProject project(programFolder, temp.Path("bad/Setup.exe"));
-        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
-        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
         project.Files.push_back(TFileEntry{temp.WriteFile("bad/x.txt", "x"), "1", "%Install Path%\\x.txt"});
         project.Files.push_back(TFileEntry{temp.WriteFile("bad/y.txt", "y"), "1", path});
         SaveProjectFile(project, temp.Path("bad.kfp"));
@@ -369,8 +369,8 @@ TEST_F(CliTest, ExtractChecksTheWholeSetupBeforeWritingAnything) {
 
 TEST_F(CliTest, ExtractWritesEverythingOrNothing) {
     TProject project(programFolder, temp.Path("half/Setup.exe"));
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
     // The second file needs a folder where the first one is a file.
     project.Files.push_back(TFileEntry{temp.WriteFile("half/a", "first"), "5", "%Install Path%\\a"});
     project.Files.push_back(TFileEntry{temp.WriteFile("half/b", "second"), "6", "%Install Path%\\a\\b"});
@@ -414,8 +414,8 @@ TEST_F(CliTest, AProjectPositionOutOfRangeIsRefusedInsteadOfBuildingASetupInspec
 
 TEST_F(CliTest, ExtractWritesNoFileThroughALinkAndTheLastRowToAPlaceWins) {
     TProject project(programFolder, temp.Path("dup/Setup.exe"));
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM");
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM");
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
     project.Files.push_back(TFileEntry{temp.WriteFile("dup/a", "first"), "5", "%Install Path%\\a.txt"});
     project.Files.push_back(TFileEntry{temp.WriteFile("dup/b", "second"), "6", "%Install Path%\\a.txt"});
     SaveProjectFile(project, temp.Path("dup.kfp"));

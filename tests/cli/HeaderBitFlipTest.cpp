@@ -33,8 +33,8 @@ protected:
         temp.WriteFile("program/Installer.exe", kStandIn);
         TProject project(programFolder, temp.Path("Setup.exe"));
         project.Compression = GetParam();
-        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
         sources = {"Read me first.\r\n", test::NoiseBytes(70000, 7)};
         project.Files.push_back(
             TFileEntry{temp.WriteFile("src/readme.txt", sources[0]), "0", "%Install Path%\\readme.txt"});

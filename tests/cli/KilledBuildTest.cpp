@@ -34,8 +34,8 @@ protected:
     // One source that takes a while to pack, and a spool that spills into the temporary folder.
     std::string WriteLargeProject() {
         TProject project(programFolder, output + "/Setup.exe");
-        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
         project.Compression = 1;
         project.Files.push_back(TFileEntry{temp.WriteFile("src/large.bin", test::NoiseBytes(24 << 20)), "0",
                                            "%Install Path%\\large.bin"});

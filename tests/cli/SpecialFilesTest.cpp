@@ -18,8 +18,8 @@ class SpecialFilesTest : public CliTest {
 protected:
     std::string BuildWith(const std::function<void(TProject&)>& aChange, int& aCode) {
         TProject project(programFolder, temp.Path("s/Setup.exe"));
-        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
         project.Files.push_back(TFileEntry{temp.WriteFile("s/a.txt", "a"), "0", "%Install Path%\\a.txt"});
         aChange(project);
         const std::string path = temp.Path("s.kfp");
@@ -73,4 +73,26 @@ TEST_F(SpecialFilesTest, APipeOrDeviceAsTheLicenceIsNotReadAndTheBuildGoesOn) {
         EXPECT_EQ(code, 0) << licence << ": " << output;
         EXPECT_TRUE(std::filesystem::exists(temp.Path("s/Setup.exe")));
     }
+}
+
+TEST_F(SpecialFilesTest, ALogoOrHeaderTheInstallerCannotShowFailsTheBuildNamingItAndWhy) {
+    const std::string png = temp.WriteFile("art/logo.png", "\x89PNG\r\n\x1a\n and the rest of a picture");
+    std::string cut = test::TinyBitmap('H');
+    cut.resize(cut.size() - 1);
+    const std::string header = temp.WriteFile("art/cut.bmp", cut);
+    int code = -1;
+    std::string output = BuildWith([&](TProject& p) { p.LogoBitmap = png; }, code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(
+        output.find("the logo bitmap " + png +
+                    " is not a BMP picture the installer can show: it does not start as a BMP picture does."),
+        std::string::npos)
+        << output;
+    output = BuildWith([&](TProject& p) { p.HeaderBitmap = header; }, code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("the header bitmap " + header +
+                          " is not a BMP picture the installer can show: its pixels are cut short."),
+              std::string::npos)
+        << output;
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("s/Setup.exe")));
 }

@@ -85,6 +85,17 @@ TEST(ProjectModel, TotalsOfZeroAndOneByteArePlural) {
     EXPECT_EQ(project.Summary().TotalSize, "1 bytes");
 }
 
+TEST(ProjectModel, TotalsBeyondSixtyThreeBitsAreShownExactlyAndStopAtSixtyFour) {
+    TProject project(kFolder, "/s");
+    // Sparse files of 5 * 10^18 bytes each: a signed sum overflowed to a negative total.
+    project.Files = {Row("a", "5000000000000000000"), Row("b", "5000000000000000000")};
+    project.RefreshFileList();
+    EXPECT_EQ(project.Summary().TotalSize, "10000000000000000000 bytes");
+    project.Files.push_back(Row("c", "9223372036854775807"));
+    project.RefreshFileList();
+    EXPECT_EQ(project.Summary().TotalSize, "18446744073709551615 bytes");
+}
+
 TEST(ProjectModel, TotalsBeyondThirtyTwoBitsAreShownExactly) {
     TProject project(kFolder, "/s");
     project.Files = {Row("a", "2147483647"), Row("b", "2147483647")};

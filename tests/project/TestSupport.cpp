@@ -49,4 +49,11 @@ std::string NoiseBytes(size_t aSize, uint32_t aSeed) {
     return bytes;
 }
 
+std::string TinyBitmap(char aShade) {
+    // File header, BITMAPINFOHEADER (2 x 2, one plane, 24 bits, uncompressed), two rows of 8 bytes.
+    const unsigned char header[54] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                                      0,   0,   0,  2, 0, 0, 0, 2, 0, 0, 0,  1, 0, 24, 0};
+    return std::string(reinterpret_cast<const char*>(header), sizeof header) + std::string(16, aShade);
+}
+
 } // namespace kf::test

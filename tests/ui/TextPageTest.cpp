@@ -55,8 +55,8 @@ protected:
         TProject& project = fForm->Project();
         const std::string programFolder = fFolder.Path("program/");
         fFolder.WriteFile("program/Installer.exe", "MZ stub");
-        project.LogoBitmap = fFolder.WriteFile("logo.bmp", "BM logo");
-        project.HeaderBitmap = fFolder.WriteFile("header.bmp", "BM header");
+        project.LogoBitmap = fFolder.WriteFile("logo.bmp", test::TinyBitmap('L'));
+        project.HeaderBitmap = fFolder.WriteFile("header.bmp", test::TinyBitmap('H'));
         project.SetupFile = fFolder.Path("Setup.exe");
         if (project.Files.empty())
             AddNewFiles({"app.exe"});

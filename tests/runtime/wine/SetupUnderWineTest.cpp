@@ -194,8 +194,8 @@ protected:
         TProject project(KF_PROGRAM_FOLDER "/", temp.Path("Setup.exe"));
         project.TargetWindows = arch.TargetWindows;
         project.SetProductName(tag);
-        project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-        project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+        project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
         sources = {{"readme.txt", "Read me first.\r\n"},
                    {"bin\\noise.bin", Noise(70000, 1)},
                    {"bin\\deep\\empty.dat", ""},
@@ -520,8 +520,8 @@ TEST_P(SetupUnderWine, UninstallingAfterReinstallsRemovesWhatEveryInstallCreated
         result.TargetWindows = arch.TargetWindows;
         result.SetProductName(tag);
         result.ProductVersion = aVersion;
-        result.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-        result.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+        result.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+        result.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
         const auto add = [&](const std::string& aName, const std::string& aBytes, const std::string& aTarget,
                              const char* anIfExists) {
             result.Files.push_back(TFileEntry{temp.WriteFile("src" + aVersion + "/" + aName, aBytes), "0",
@@ -621,8 +621,8 @@ TEST_P(SetupUnderWine, AFlipInAnyKindOfCabinetHeaderFieldIsRefusedBeforeAnything
     TProject project(KF_PROGRAM_FOLDER "/", temp.Path("Setup.exe"));
     project.TargetWindows = arch.TargetWindows;
     project.SetProductName(tag);
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", "BM logo");
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", "BM header");
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
     const std::string text = "Read me first.\r\n";
     project.Files.push_back(
         TFileEntry{temp.WriteFile("src/readme.txt", text), "0", "%Install Path%\\readme.txt"});
