@@ -229,6 +229,29 @@ protected:
         return temp.Path("Setup.exe");
     }
 
+    // aSetup with the named members of its main cabinet replaced, packed again by gcab.
+    std::string WithMainMembers(const std::string& aSetup,
+                                const std::map<std::string, std::string>& aReplaced) {
+        const std::string setup = ReadFile(aSetup);
+        const size_t mainSize = std::stoul(setup.substr(setup.size() - 10));
+        const size_t mainOffset = setup.size() - 10 - mainSize;
+        std::string names;
+        for (const auto& [name, content] :
+             test::ExtractCabinet(setup.substr(mainOffset, mainSize), temp.Path("main"))) {
+            const auto replaced = aReplaced.find(name);
+            temp.WriteFile("repacked/" + name, replaced == aReplaced.end() ? content : replaced->second);
+            names += " '" + name + "'";
+        }
+        int code = -1;
+        const std::string packed = RunCommand(
+            "cd '" + temp.Path("repacked") + "' && gcab -c -z ../main.cab" + names + " 2>&1", code);
+        EXPECT_EQ(code, 0) << packed;
+        const std::string mainCabinet = ReadFile(temp.Path("main.cab"));
+        char trailer[11];
+        std::snprintf(trailer, sizeof trailer, "%010zu", mainCabinet.size());
+        return temp.WriteFile("Repacked.exe", setup.substr(0, mainOffset) + mainCabinet + trailer);
+    }
+
     // Runs a setup silently into the test's folder, every argument quoted for the shell.
     std::string SilentArguments(const std::string& aSetup, const std::string& aLog,
                                 bool aFolder = true) const {
@@ -440,6 +463,58 @@ TEST_P(SetupUnderWine, TheWizardsCancelQuestionIsDrawnOnTheScreen) {
     }
     StopScreen(environment);
     EXPECT_TRUE(ended) << "Yes did not end the wizard";
+}
+
+// A logo whose header promises far more pixels than it holds, and a header picture cut short: the
+// wizard shows neither, where it once read beyond them, and still runs.
+TEST_P(SetupUnderWine, TheWizardShowsNoPictureForADamagedOneAndStillRuns) {
+    TProject project = Project();
+    project.LogoBitmap = KF_PROGRAM_FOLDER "/Logo.bmp";
+    project.HeaderBitmap = KF_PROGRAM_FOLDER "/Header.bmp";
+    const std::string sound = Build(project);
+    std::string logo = ReadFile(project.LogoBitmap);
+    logo[22] = static_cast<char>(16000 & 0xFF); // biHeight
+    logo[23] = static_cast<char>(16000 >> 8);
+    const std::string header = ReadFile(project.HeaderBitmap);
+    const std::string damaged =
+        WithMainMembers(sound, {{"logo.bmp", logo}, {"header.bmp", header.substr(0, header.size() / 2)}});
+    const std::string environment = StartScreen();
+    ASSERT_FALSE(environment.empty()) << "Xvfb did not start";
+    // The spread of brightness over the logo's place on the welcome page, and whether the wizard ended
+    // when its Cancel question was answered Yes.
+    const auto welcome = [&](const std::string& aSetup) {
+        int code = -1;
+        Wine("'" + aSetup + "' > /dev/null 2>&1 &", code, environment);
+        WizardWindow("sleep 2");
+        std::vector<std::array<int, 4>> windows;
+        for (int i = 0; i < 100 && windows.empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            windows = WizardWindows();
+        }
+        EXPECT_EQ(windows.size(), 1u);
+        const double spread =
+            windows.empty() ? -1 : ScreenArea(windows[0][0] + 10, windows[0][1] + 40, 140, 240).second;
+        WizardWindow("key Escape");
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        WizardWindow("key Return");
+        bool ended = false;
+        for (int i = 0; i < 100 && !ended; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            ended = WizardWindows().empty();
+        }
+        return std::pair{spread, ended};
+    };
+    const auto [soundSpread, soundEnded] = welcome(sound);
+    const auto [damagedSpread, damagedEnded] = welcome(damaged);
+    StopScreen(environment);
+    std::printf("brightness spread over the logo: sound %.3f, damaged %.3f\n", soundSpread, damagedSpread);
+    EXPECT_GT(soundSpread, 0.05) << "the sound logo is not drawn";
+    EXPECT_LT(damagedSpread, 0.02) << "something is drawn for the damaged logo";
+    EXPECT_TRUE(soundEnded && damagedEnded) << "a wizard did not end";
+    int code = -1;
+    const std::string output = Wine(SilentArguments(damaged, temp.Path("damaged.log")), code);
+    EXPECT_EQ(code, kSuccess) << output << ReadFile(temp.Path("damaged.log"));
+    EXPECT_EQ(ReadFile((installed / "readme.txt").string()), "Read me first.\r\n");
 }
 
 TEST_P(SetupUnderWine, TheWizardLaunchesTheProgramAndThenOffersTheRestart) {
