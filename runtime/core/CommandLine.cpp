@@ -46,14 +46,33 @@ std::string TakeArgument(std::string_view& aText) {
     return argument;
 }
 
+// A number that fills aText, or nothing.
+template <typename TNumber> std::optional<TNumber> NumberOf(std::string_view aText) {
+    TNumber number = 0;
+    const auto [end, error] = std::from_chars(aText.data(), aText.data() + aText.size(), number);
+    if (aText.empty() || error != std::errc() || end != aText.data() + aText.size())
+        return std::nullopt;
+    return number;
+}
+
 TOriginalProgram OriginalProgram(std::string_view aText) {
     const size_t colon = std::min(aText.find(':'), aText.size());
-    TOriginalProgram original;
-    const auto [end, error] = std::from_chars(aText.data(), aText.data() + colon, original.Process);
-    if (colon == 0 || error != std::errc() || end != aText.data() + colon || colon + 1 >= aText.size())
-        throw Exception("The option /ORIGINAL= needs a process number, \":\" and a path.");
-    original.Path = std::string(aText.substr(colon + 1));
-    return original;
+    const size_t comma = std::min(aText.substr(0, colon).find(','), colon);
+    const std::optional<uint32_t> process = NumberOf<uint32_t>(aText.substr(0, comma));
+    const std::optional<uint64_t> handle =
+        comma == colon ? std::optional<uint64_t>(0)
+                       : NumberOf<uint64_t>(aText.substr(comma + 1, colon - comma - 1));
+    if (!process || !handle || colon + 1 >= aText.size())
+        throw Exception("The option /ORIGINAL= needs a process number, optionally \",\" and a handle, "
+                        "then \":\" and a path.");
+    return TOriginalProgram{*process, std::string(aText.substr(colon + 1)), *handle};
+}
+
+uint32_t ElevatingProcess(std::string_view aText) {
+    const std::optional<uint32_t> process = NumberOf<uint32_t>(aText);
+    if (!process)
+        throw Exception("The option /ELEVATED= needs a process number.");
+    return *process;
 }
 
 // An argument quoted whole when it holds a blank, as TakeArgument reads it back.
@@ -77,7 +96,7 @@ bool StartsAnOption(std::string_view aText) {
         if (StartsWithOption(aText, option) &&
             (aText.size() == option.size() || IsBlank(aText[option.size()]) || aText[option.size()] == '"'))
             return true;
-    for (std::string_view option : {"/D=", "/LOG=", "/ORIGINAL="})
+    for (std::string_view option : {"/D=", "/LOG=", "/ORIGINAL=", "/ELEVATED="})
         if (StartsWithOption(aText, option))
             return true;
     return false;
@@ -136,7 +155,10 @@ TCommandLine ParseCommandLine(std::string_view anArguments) {
             options.Silent = true;
         else if (StartsWithOption(argument, "/ELEVATED") && argument.size() == 9)
             options.Elevated = true;
-        else if (StartsWithOption(argument, "/ORIGINAL="))
+        else if (StartsWithOption(argument, "/ELEVATED=")) {
+            options.Elevated = true;
+            options.ElevatedFrom = ElevatingProcess(std::string_view(argument).substr(10));
+        } else if (StartsWithOption(argument, "/ORIGINAL="))
             options.Original = OriginalProgram(std::string_view(argument).substr(10));
         else
             throw Exception("Unknown option \"" + argument + "\". Use /S, /D=folder and /LOG=file.");
@@ -173,11 +195,14 @@ std::string CommandLineText(const TCommandLine& anOptions) {
         add("/S");
     if (anOptions.LogFile)
         add(Quoted("/LOG=" + *anOptions.LogFile));
-    if (anOptions.Elevated)
+    if (anOptions.ElevatedFrom)
+        add("/ELEVATED=" + std::to_string(*anOptions.ElevatedFrom));
+    else if (anOptions.Elevated)
         add("/ELEVATED");
-    if (anOptions.Original)
-        add(Quoted("/ORIGINAL=" + std::to_string(anOptions.Original->Process) + ":" +
-                   anOptions.Original->Path));
+    if (const auto& original = anOptions.Original)
+        add(Quoted("/ORIGINAL=" + std::to_string(original->Process) +
+                   (original->CopyHandle ? "," + std::to_string(original->CopyHandle) : "") + ":" +
+                   original->Path));
     if (anOptions.InstallFolder)
         add(FolderOption(*anOptions.InstallFolder));
     return text;

@@ -8,10 +8,12 @@
 namespace kf {
 
 // The uninstaller that started a temporary copy of itself to do the work: its process, which the
-// copy waits for before removing its file, and that file.
+// copy waits for before removing its file, and that file; and the handle to the copy's own file
+// that the copy inherits from it, opened to delete the file on close (0 for none).
 struct TOriginalProgram {
     uint32_t Process = 0;
     std::string Path;
+    uint64_t CopyHandle = 0;
 
     bool operator==(const TOriginalProgram&) const = default;
 };
@@ -23,7 +25,9 @@ struct TCommandLine {
     std::optional<std::string> LogFile;       // /LOG=file
     // /ELEVATED: the program restarted itself with administrator rights and must not ask again.
     bool Elevated = false;
-    // /ORIGINAL=process:path, given by the uninstaller to its temporary copy.
+    // /ELEVATED=process: as /ELEVATED, restarted from that process, which waits for this one to end.
+    std::optional<uint32_t> ElevatedFrom;
+    // /ORIGINAL=process[,handle]:path, given by the uninstaller to its temporary copy.
     std::optional<TOriginalProgram> Original;
 };
 

@@ -22,9 +22,10 @@ bool IsElevated() {
 
 int RunElevated(TCommandLine anOptions, TActionLog& anActions) {
     anOptions.Elevated = true;
+    anOptions.ElevatedFrom = ::GetCurrentProcessId();
     const std::wstring program = OwnPath();
     const std::wstring parameters = Wide(CommandLineText(anOptions));
-    anActions.Line("Starting again with administrator rights");
+    anActions.Line("Starting " + Utf8(program) + " again with administrator rights");
     anActions.Close();
     SHELLEXECUTEINFOW run{};
     run.cbSize = sizeof run;

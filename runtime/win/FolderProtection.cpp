@@ -20,6 +20,8 @@ namespace {
 // System and Administrators: full control; Users: read and run. Inherited by what is created below.
 constexpr const wchar_t* kProtectedFolderAccess =
     L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
+// System and Administrators: full control; no one else anything.
+constexpr const wchar_t* kAdministratorsFolderAccess = L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)";
 
 // The token to check access with: the user's own, without the administrator rights an elevated
 // process has.
@@ -41,6 +43,20 @@ HANDLE UserToken() {
     return user;
 }
 
+// Whether the folder was created with anAccess; the system's error is left for the caller.
+bool CreateFolderWithAccess(const std::string& aFolder, const wchar_t* anAccess) {
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(anAccess, SDDL_REVISION_1,
+                                                                &attributes.lpSecurityDescriptor, nullptr))
+        ThrowLastError("Cannot make the access list for the folder " + aFolder);
+    // Given at creation, so that there is no moment in which users may write in it.
+    const BOOL created = ::CreateDirectoryW(Wide(aFolder).c_str(), &attributes);
+    const DWORD error = ::GetLastError();
+    ::LocalFree(attributes.lpSecurityDescriptor);
+    ::SetLastError(error);
+    return created;
+}
+
 } // namespace
 
 bool IsInSystemProtectedFolder(const std::string& aPath) {
@@ -52,18 +68,16 @@ bool IsInSystemProtectedFolder(const std::string& aPath) {
 }
 
 void CreateProtectedFolder(const std::string& aFolder) {
-    SECURITY_ATTRIBUTES attributes{sizeof attributes, nullptr, FALSE};
-    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(kProtectedFolderAccess, SDDL_REVISION_1,
-                                                                &attributes.lpSecurityDescriptor, nullptr))
-        ThrowLastError("Cannot make the access list for the folder " + aFolder);
-    // Given at creation, so that there is no moment in which users may write in it.
-    const BOOL created = ::CreateDirectoryW(Wide(aFolder).c_str(), &attributes);
-    const DWORD error = ::GetLastError();
-    ::LocalFree(attributes.lpSecurityDescriptor);
-    if (!created) {
-        ::SetLastError(error);
+    if (!CreateFolderWithAccess(aFolder, kProtectedFolderAccess))
         ThrowLastError("Cannot create the folder " + aFolder);
-    }
+}
+
+bool CreateAdministratorsFolder(const std::string& aFolder) {
+    if (CreateFolderWithAccess(aFolder, kAdministratorsFolderAccess))
+        return true;
+    if (::GetLastError() != ERROR_ALREADY_EXISTS)
+        ThrowLastError("Cannot create the folder " + aFolder);
+    return false;
 }
 
 bool UserCanWrite(const std::string& aFolder) {

@@ -12,6 +12,11 @@ bool IsInSystemProtectedFolder(const std::string& aPath);
 // users. What is created in it takes that access list. Raises an error when it cannot be created.
 void CreateProtectedFolder(const std::string& aFolder);
 
+// Creates a folder that only administrators and the system may open at all, with an access list
+// of its own as above. False, and nothing created, when something of that name is there already;
+// raises an error when it cannot be created for another reason.
+bool CreateAdministratorsFolder(const std::string& aFolder);
+
 // Whether the user, without the administrator rights an elevated process has, may add files and
 // folders to the folder, or to the nearest one above it that exists; false when that cannot be
 // found out.

@@ -12,7 +12,7 @@ namespace {
 
 bool Same(const TCommandLine& a, const TCommandLine& b) {
     return a.Silent == b.Silent && a.InstallFolder == b.InstallFolder && a.LogFile == b.LogFile &&
-           a.Elevated == b.Elevated && a.Original == b.Original;
+           a.Elevated == b.Elevated && a.ElevatedFrom == b.ElevatedFrom && a.Original == b.Original;
 }
 
 } // namespace

@@ -110,7 +110,8 @@ void WriteCommandLines(const fs::path& aFolder) {
     Write(aFolder / "install.txt", "\"C:\\Downloads\\Setup.exe\" " + CommandLineText(install));
     TCommandLine restart;
     restart.Elevated = true;
-    restart.Original = TOriginalProgram{4242, "C:\\Program Files\\Kelp Notes\\Uninstall.exe"};
+    restart.ElevatedFrom = 4141;
+    restart.Original = TOriginalProgram{4242, "C:\\Program Files\\Kelp Notes\\Uninstall.exe", 124};
     Write(aFolder / "restart.txt", "C:\\Temp\\Un_A.exe " + CommandLineText(restart));
 }
 

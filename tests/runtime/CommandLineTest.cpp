@@ -45,6 +45,9 @@ TEST(CommandLine, TakesTheOptionsInAnyOrderWithAnUnquotedFolderUpToTheNextOption
     // What only looks like an option inside a folder name is part of it.
     EXPECT_EQ(ParseCommandLine("/D=C:\\Tools /Stuff").InstallFolder, "C:\\Tools /Stuff");
     EXPECT_EQ(ParseCommandLine("/D=C:\\x /s").InstallFolder, "C:\\x");
+    const TCommandLine restarted = ParseCommandLine("/D=C:\\Program Files\\Kelp /ELEVATED=12");
+    EXPECT_EQ(restarted.InstallFolder, "C:\\Program Files\\Kelp");
+    EXPECT_EQ(restarted.ElevatedFrom, 12u);
 }
 
 TEST(CommandLine, FindsSilenceAndTheLogInALineItCannotRead) {
@@ -72,9 +75,25 @@ TEST(CommandLine, ReadsTheOptionsOfARestartedProgram) {
     ASSERT_TRUE(options.Original);
     EXPECT_EQ(options.Original->Process, 4242u);
     EXPECT_EQ(options.Original->Path, "C:\\Program Files\\A:B\\Uninstall.exe");
+    EXPECT_EQ(options.Original->CopyHandle, 0u);
+    EXPECT_FALSE(options.ElevatedFrom);
+    // The copy learns the handle to its own file that it inherited.
+    const TCommandLine copy = ParseCommandLine("\"/ORIGINAL=4242,1234:C:\\x,y\\Uninstall.exe\"");
+    ASSERT_TRUE(copy.Original);
+    EXPECT_EQ(copy.Original->Process, 4242u);
+    EXPECT_EQ(copy.Original->CopyHandle, 1234u);
+    EXPECT_EQ(copy.Original->Path, "C:\\x,y\\Uninstall.exe");
     EXPECT_FALSE(ParseCommandLine("/S").Elevated);
-    for (const char* bad : {"/ORIGINAL=", "/ORIGINAL=12", "/ORIGINAL=12:", "/ORIGINAL=:C:\\x",
-                            "/ORIGINAL=x1:C:\\x", "/ORIGINAL=99999999999:C:\\x", "/ELEVATEDX"})
+    // The uninstaller restarted with administrator rights learns which process of it waits.
+    const TCommandLine restarted = ParseCommandLine("/S /Elevated=77 /LOG=x.log");
+    EXPECT_TRUE(restarted.Elevated);
+    EXPECT_EQ(restarted.ElevatedFrom, 77u);
+    EXPECT_EQ(restarted.LogFile, "x.log");
+    for (const char* bad :
+         {"/ORIGINAL=", "/ORIGINAL=12", "/ORIGINAL=12:", "/ORIGINAL=:C:\\x", "/ORIGINAL=x1:C:\\x",
+          "/ORIGINAL=99999999999:C:\\x", "/ORIGINAL=12,:C:\\x", "/ORIGINAL=12,x:C:\\x", "/ORIGINAL=,5:C:\\x",
+          "/ORIGINAL=1,2,3:C:\\x", "/ELEVATEDX", "/ELEVATED=", "/ELEVATED=7x", "/ELEVATED=-7",
+          "/ELEVATED=99999999999"})
         EXPECT_THROW(ParseCommandLine(bad), Exception) << bad;
 }
 
@@ -90,8 +109,14 @@ TEST(CommandLine, WritesOptionsThatReadBackTheSame) {
     EXPECT_TRUE(back.Silent);
     EXPECT_EQ(back.LogFile, options.LogFile);
     EXPECT_TRUE(back.Elevated);
+    EXPECT_FALSE(back.ElevatedFrom);
     EXPECT_EQ(back.Original, options.Original);
     EXPECT_EQ(back.InstallFolder, options.InstallFolder);
+    options.ElevatedFrom = 4294967295u;
+    options.Original->CopyHandle = 18446744073709551615u;
+    const TCommandLine copy = ParseCommandLine(CommandLineText(options));
+    EXPECT_EQ(copy.ElevatedFrom, options.ElevatedFrom);
+    EXPECT_EQ(copy.Original, options.Original);
 
     TCommandLine plain;
     plain.InstallFolder = "D:\\Apps";

@@ -1,5 +1,7 @@
 /* A self-registering library for the tests: registration leaves a file beside the library and
- * unregistration takes it away, so a test can see both calls from outside. */
+ * unregistration takes it away, so a test can see both calls from outside. With KF_UNREGISTER_HOLD
+ * naming a file, unregistration then waits while that file exists (two minutes at most), so that a
+ * test can look at the uninstaller in the middle of its work. */
 #include <windows.h>
 
 static HINSTANCE self;
@@ -26,8 +28,19 @@ __declspec(dllexport) HRESULT WINAPI DllRegisterServer(void) {
     return S_OK;
 }
 
+static void Hold(void) {
+    WCHAR hold[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"KF_UNREGISTER_HOLD", hold, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return;
+    for (int i = 0; i < 1200 && GetFileAttributesW(hold) != INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+}
+
 __declspec(dllexport) HRESULT WINAPI DllUnregisterServer(void) {
     WCHAR path[MAX_PATH + 12];
     MarkerPath(path, MAX_PATH + 12);
-    return DeleteFileW(path) ? S_OK : E_FAIL;
+    const BOOL removed = DeleteFileW(path);
+    Hold();
+    return removed ? S_OK : E_FAIL;
 }

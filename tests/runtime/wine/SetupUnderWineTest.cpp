@@ -46,6 +46,7 @@ struct TArchitecture {
     const char* Uninstaller;
     const char* PlantedLibrary;
     const char* RegisteredLibrary;
+    const char* RunLimited; // runs a program without the administrator rights every Wine program has
 };
 
 const TArchitecture kI686{"i686",
@@ -53,9 +54,47 @@ const TArchitecture kI686{"i686",
                           "Installer.exe",
                           "Uninstall.exe",
                           KF_PLANTED_LIBRARY_I686,
-                          KF_REGISTERED_LIBRARY_I686};
-const TArchitecture kX86_64{"x86_64",          kTarget64Bit,       "Installer64.exe",
-                            "Uninstall64.exe", KF_PLANTED_LIBRARY, KF_REGISTERED_LIBRARY};
+                          KF_REGISTERED_LIBRARY_I686,
+                          KF_RUN_LIMITED_I686};
+const TArchitecture kX86_64{"x86_64",           kTarget64Bit,          "Installer64.exe", "Uninstall64.exe",
+                            KF_PLANTED_LIBRARY, KF_REGISTERED_LIBRARY, KF_RUN_LIMITED};
+
+// Whom an access list, as SDDL, allows anything: the trustees of its allowing entries.
+std::set<std::string> AllowedTrustees(const std::string& aList) {
+    std::set<std::string> trustees;
+    for (size_t open = aList.find('('); open != std::string::npos; open = aList.find('(', open + 1)) {
+        const std::string entry = aList.substr(open + 1, aList.find(')', open) - open - 1);
+        if (entry.starts_with("A;"))
+            trustees.insert(entry.substr(entry.rfind(';') + 1));
+    }
+    return trustees;
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+bool ContainsNoCase(std::string_view aText, std::string_view aPart) {
+    for (size_t at = 0; at + aPart.size() <= aText.size(); ++at)
+        if (SameNoCase(aText.substr(at, aPart.size()), aPart))
+            return true;
+    return false;
+}
+
+std::string FolderOf(const std::string& aWindowsPath) {
+    return aWindowsPath.substr(0, aWindowsPath.rfind('\\'));
+}
+
+// Whether a Windows path is in a folder that the uninstaller made for its copy below the Windows
+// temporary folder.
+bool InCopyFolder(const std::string& aPath) {
+    const std::string_view folders = "C:\\windows\\Temp\\kfu";
+    return SameNoCase(aPath.substr(0, folders.size()), folders) &&
+           FolderOf(aPath).find('\\', folders.size()) == std::string::npos;
+}
 
 void PrintTo(const TArchitecture& anArchitecture, std::ostream* aStream) {
     *aStream << anArchitecture.Name;
@@ -295,16 +334,93 @@ protected:
         return !fs::exists(aPath);
     }
 
+    // Waits a while for a folder that the uninstaller made for its copy, and everything beside it
+    // named after it, to go.
+    static bool CopyFolderGoneSoon(const fs::path& aFolder) {
+        const auto left = [&] {
+            for (const auto& entry : fs::directory_iterator(aFolder.parent_path()))
+                if (entry.path().filename().string().starts_with(aFolder.filename().string()))
+                    return true;
+            return false;
+        };
+        for (int i = 0; i < 300 && left(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return !left();
+    }
+
+    // The host path of a Windows path on drive C:, each name found whatever its case, as Wine finds it.
+    static fs::path HostPath(const std::string& aWindowsPath) {
+        fs::path path = fs::path(KF_WINE_PREFIX) / "drive_c";
+        std::istringstream names(aWindowsPath.substr(3));
+        for (std::string name; std::getline(names, name, '\\');) {
+            fs::path next = path / name;
+            if (!fs::exists(next) && fs::is_directory(path))
+                for (const auto& entry : fs::directory_iterator(path))
+                    if (SameNoCase(entry.path().filename().string(), name))
+                        next = entry.path();
+            path = next;
+        }
+        return path;
+    }
+
     // The temporary copy that the uninstaller continued in, as its action log names it.
-    static fs::path UninstallerCopy(const std::string& anActions) {
-        const std::string marker = "Continuing in C:\\";
+    static std::string UninstallerCopy(const std::string& anActions) {
+        const std::string marker = "Continuing in ";
         const size_t start = anActions.find(marker);
         if (start == std::string::npos)
             return {};
-        std::string path =
-            anActions.substr(start + marker.size(), anActions.find('\r', start) - start - marker.size());
-        std::replace(path.begin(), path.end(), '\\', '/');
-        return fs::path(KF_WINE_PREFIX) / "drive_c" / path;
+        return anActions.substr(start + marker.size(), anActions.find('\r', start) - start - marker.size());
+    }
+
+    // The user's temporary folder, as Wine gives it to programs.
+    std::string UserTemporaryFolder() {
+        int code = -1;
+        std::string folder = Wine("cmd /c 'echo %TEMP%'", code);
+        EXPECT_EQ(code, 0) << folder;
+        while (!folder.empty() && (folder.back() == '\n' || folder.back() == '\r' || folder.back() == '\\'))
+            folder.pop_back();
+        return folder;
+    }
+
+    // The names of the uninstaller's copies in the user's temporary folder.
+    std::set<std::string> CopiesInUserTemporaryFolder() {
+        std::set<std::string> copies;
+        for (const auto& entry : fs::directory_iterator(HostPath(UserTemporaryFolder())))
+            if (entry.path().filename().string().starts_with("kfu"))
+                copies.insert(entry.path().filename().string());
+        return copies;
+    }
+
+    // Runs the install's uninstaller silently with anArguments, logging to uninstall.log, in the
+    // background; its exit code goes to the file exit-code. Its output goes to a file, as the copy
+    // inherits it and would keep a pipe open until it ends.
+    void StartUninstall(const std::string& anEnvironment, const std::string& anArguments = "") {
+        int code = -1;
+        RunCommand("(WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all " + anEnvironment + " " + WineLoader() +
+                       " '" + installFolder + "\\Uninstall.exe' /S " + anArguments + " '/LOG=" +
+                       WindowsPath(temp.Path("uninstall.log")) + "' > '" + temp.Path("uninstall.out") +
+                       "' 2>&1; echo $? > '" + temp.Path("exit-code") + "') > /dev/null 2>&1 &",
+                   code);
+    }
+
+    // The exit code that StartUninstall's run left, once it has ended (two minutes at most).
+    std::string UninstallExitCode() {
+        for (int i = 0; i < 1200 && ReadFile(temp.Path("exit-code")).empty(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        return ReadFile(temp.Path("exit-code"));
+    }
+
+    // What OpenForChange answered for a Windows path: "write=N\tdelete=N", N the error or 0.
+    static std::string OpenForChange(const std::string& aPath) {
+        int code = -1;
+        const std::string output = RunCommand("WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all '" KF_WINE64
+                                              "' '" KF_OPEN_FOR_CHANGE "' '" +
+                                                  aPath + "' 2>&1",
+                                              code);
+        EXPECT_EQ(code, 0) << output;
+        const size_t tab = output.find('\t');
+        return tab == std::string::npos ? output
+                                        : output.substr(tab + 1, output.find_first_of("\r\n") - tab - 1);
     }
 
     // The project as a per-user install: no library to register (that writes to HKEY_CLASSES_ROOT)
@@ -877,18 +993,23 @@ TEST_P(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUs
     Query("HKCU\\" + entry, "UninstallLogSha256", code);
     EXPECT_NE(code, 0);
 
-    output = Wine("'" + folder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+    // Run as the user runs it, without administrator rights.
+    output = Wine("'" + std::string(arch.RunLimited) + "' '" + folder +
+                      "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
                   code);
     const std::string actions = ReadFile(temp.Path("uninstall.log"));
     EXPECT_EQ(code, kSuccess) << output << actions;
-    // The uninstaller continued in a temporary copy, which removed it and the folder once it had
-    // ended, and went itself when it ended.
-    const fs::path copy = UninstallerCopy(actions);
-    ASSERT_EQ(copy.extension(), ".exe") << actions;
-    EXPECT_TRUE(fs::is_directory(copy.parent_path())) << copy;
+    // The uninstaller continued in a temporary copy in the user's own temporary folder, which
+    // removed it and the folder once it had ended, and went itself when it ended.
+    const std::string copy = UninstallerCopy(actions);
+    const std::string userTemporary = UserTemporaryFolder() + "\\";
+    ASSERT_TRUE(copy.ends_with(".exe")) << actions;
+    EXPECT_TRUE(SameNoCase(copy.substr(0, userTemporary.size()), userTemporary)) << copy;
+    EXPECT_EQ(copy.find('\\', userTemporary.size()), std::string::npos) << copy;
+    EXPECT_EQ(actions.find("which only administrators may open"), std::string::npos) << actions;
     EXPECT_NE(actions.find(folder + "\\Uninstall.exe once it has ended"), std::string::npos) << actions;
     EXPECT_TRUE(GoneSoon(installed)) << ReadFile(temp.Path("uninstall.log"));
-    EXPECT_TRUE(GoneSoon(copy)) << copy;
+    EXPECT_TRUE(GoneSoon(HostPath(copy))) << copy;
     EXPECT_FALSE(fs::exists(ProgramsMenuLink(false)));
     Query("HKCU\\" + entry, "UninstallString", code);
     EXPECT_NE(code, 0);
@@ -1085,6 +1206,133 @@ TEST_P(SetupUnderWine, ALibraryIsNotRegisteredFromAFolderThatUsersMayChange) {
     EXPECT_FALSE(fs::exists(installed / "bin/server.dll.registered"));
     EXPECT_FALSE(fs::exists(installed / "bin/server.dll")); // rolled back
     EXPECT_FALSE(fs::exists(installed / "readme.txt"));
+}
+
+// Every Wine program has administrator rights, so the uninstaller goes straight on to its copy,
+// which it makes below the Windows temporary folder in a folder of its own. The test library holds
+// the copy in the middle of its work, while it unregisters the library.
+TEST_P(SetupUnderWine, APerMachineUninstallContinuesInAFolderOnlyAdministratorsMayOpenAndLeavesNothingThere) {
+    ASSERT_EQ(RunSetup(Build(Project())), kSuccess);
+    const std::string hold = temp.WriteFile("hold", "");
+    StartUninstall("KF_UNREGISTER_HOLD='" + WindowsPath(hold) + "'");
+    ASSERT_TRUE(GoneSoon(installed / "bin/server.dll.registered")) << ReadFile(temp.Path("uninstall.log"));
+    const std::string actions = ReadFile(temp.Path("uninstall.log"));
+    const std::string copy = UninstallerCopy(actions);
+    const std::string folder = FolderOf(copy);
+    const fs::path hostFolder = HostPath(folder);
+
+    EXPECT_TRUE(InCopyFolder(copy)) << actions;
+    EXPECT_NE(actions.find("Created the folder " + folder + ", which only administrators may open\r\n"),
+              std::string::npos)
+        << actions;
+    EXPECT_TRUE(fs::is_regular_file(HostPath(copy))) << copy;
+    // Wine does not check access lists against its programs, which all run as the Unix user, so
+    // the list can be read back, not tried. Wine gives back one made from the Unix permissions it
+    // set: the system's and the Unix user's, who stands for the administrators; Everyone and the
+    // groups of users get nothing.
+    const std::string access = FolderAccess({folder})[folder];
+    const std::set<std::string> trustees = AllowedTrustees(access);
+    EXPECT_TRUE(trustees.count("SY")) << access;
+    for (const char* users : {"WD", "BU", "AU", "IU"})
+        EXPECT_FALSE(trustees.count(users)) << users << " in " << access;
+    // The uninstaller holds its copy open so that no other program may write to it or replace it
+    // (Wine itself refuses to write to a program that runs; the refused delete is the handle's).
+    EXPECT_EQ(OpenForChange(copy), "write=32\tdelete=32"); // ERROR_SHARING_VIOLATION
+    EXPECT_NE(actions.find("Uninstalling " + tag + ", per-machine"), std::string::npos) << actions;
+
+    fs::remove(hold);
+    EXPECT_EQ(UninstallExitCode(), "0\n") << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_TRUE(CopyFolderGoneSoon(hostFolder)) << hostFolder;
+    // The copy names its folder as the system gives it its own path, whose case may differ.
+    EXPECT_TRUE(ContainsNoCase(ReadFile(temp.Path("uninstall.log")),
+                               "Removed the folder " + folder + ", which held the uninstaller's copy\r\n"))
+        << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_TRUE(GoneSoon(installed / "Uninstall.exe"));
+    EXPECT_FALSE(fs::exists(installed / "readme.txt"));
+}
+
+// A program with administrator rights, as every Wine program has, makes its copy where only
+// administrators may open it even for an install that was the user's alone: the copy has those
+// rights too.
+TEST_P(SetupUnderWine, AnUninstallerWithAdministratorRightsNeverContinuesInTheUsersTemporaryFolder) {
+    const std::string folder = "C:\\users\\" + UserName() + "\\AppData\\Local\\" + tag;
+    installed = fs::path(KF_WINE_PREFIX) / "drive_c/users" / UserName() / "AppData/Local" / tag;
+    int code = -1;
+    std::string output =
+        Wine(SilentArguments(Build(PerUserProject()), temp.Path("setup.log"), false) + " '/D=" + folder + "'",
+             code);
+    ASSERT_EQ(code, kSuccess) << output << ReadFile(temp.Path("setup.log"));
+    const std::set<std::string> before = CopiesInUserTemporaryFolder();
+    output = Wine("'" + folder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+                  code);
+    const std::string actions = ReadFile(temp.Path("uninstall.log"));
+    EXPECT_EQ(code, kSuccess) << output << actions;
+    EXPECT_NE(actions.find("Uninstalling " + tag + ", per-user"), std::string::npos) << actions;
+    const std::string copy = UninstallerCopy(actions);
+    EXPECT_TRUE(InCopyFolder(copy)) << actions;
+    EXPECT_EQ(CopiesInUserTemporaryFolder(), before);
+    EXPECT_TRUE(CopyFolderGoneSoon(HostPath(FolderOf(copy)))) << copy;
+    EXPECT_TRUE(GoneSoon(installed)) << actions;
+    fs::remove_all(installed);
+}
+
+// Wine's "runas" gives the run it starts no more rights than its own, so the uninstaller's run
+// with administrator rights has none either and says so; what Wine shows is the order: the
+// original asks for the rights from the install folder before it makes any copy.
+TEST_P(SetupUnderWine, APerMachineUninstallWithoutAdministratorRightsAsksForThemBeforeMakingAnyCopy) {
+    ASSERT_EQ(RunSetup(Build(Project())), kSuccess);
+    const std::set<std::string> before = CopiesInUserTemporaryFolder();
+    int code = -1;
+    const std::string output =
+        Wine("'" + std::string(arch.RunLimited) + "' '" + installFolder +
+                 "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+             code);
+    EXPECT_EQ(code, kFailed) << output;
+    const std::string actions = ReadFile(temp.Path("uninstall.log"));
+    EXPECT_TRUE(actions.starts_with("Starting " + installFolder +
+                                    "\\Uninstall.exe again with administrator rights\r\n"))
+        << actions;
+    EXPECT_NE(actions.find("Removing " + tag +
+                           " needs administrator rights, and the uninstaller is running without them."),
+              std::string::npos)
+        << actions;
+    EXPECT_EQ(actions.find("Continuing in"), std::string::npos) << actions;
+    EXPECT_EQ(actions.find("Created the folder"), std::string::npos) << actions;
+    EXPECT_EQ(CopiesInUserTemporaryFolder(), before);
+    EXPECT_TRUE(fs::exists(installed / "readme.txt"));
+    EXPECT_TRUE(fs::exists(installed / "bin/server.dll.registered"));
+    EXPECT_TRUE(fs::exists(installed / "Uninstall.exe"));
+}
+
+// The run that asked for administrator rights runs the install folder's Uninstall.exe until the
+// run it started has ended, so the copy removes that file only once both have ended. Wine starts
+// no run with more rights, so the test names a process of its own as the one that asked.
+TEST_P(SetupUnderWine, TheCopyRemovesTheUninstallerOnlyOnceTheRunThatAskedForAdministratorRightsHasEnded) {
+    ASSERT_EQ(RunSetup(Build(Project())), kSuccess);
+    const std::string waiting = temp.WriteFile("waiting", "");
+    int code = -1;
+    RunCommand("(WINEPREFIX='" KF_WINE_PREFIX "' WINEDEBUG=-all '" KF_WINE64 "' '" KF_WAITER "' '" +
+                   WindowsPath(waiting) + "' > '" + temp.Path("waiter") + "' 2>&1 &)",
+               code);
+    std::string waiter;
+    for (int i = 0; i < 300 && !waiter.ends_with("\n"); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        waiter = ReadFile(temp.Path("waiter"));
+    }
+    ASSERT_FALSE(waiter.empty()) << "the waiter did not start";
+    const std::string process = waiter.substr(0, waiter.find_first_of("\r\n"));
+    StartUninstall("", "/ELEVATED=" + process);
+    EXPECT_EQ(UninstallExitCode(), "0\n") << ReadFile(temp.Path("uninstall.out"));
+    const std::string actions = ReadFile(temp.Path("uninstall.log"));
+    EXPECT_FALSE(fs::exists(installed / "readme.txt"));
+    EXPECT_NE(actions.find(installFolder + "\\Uninstall.exe once it has ended"), std::string::npos)
+        << actions;
+    // The original has ended; the copy waits for the run that asked.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    EXPECT_TRUE(fs::exists(installed / "Uninstall.exe")) << "removed while the run that asked still ran";
+    fs::remove(waiting);
+    EXPECT_TRUE(GoneSoon(installed / "Uninstall.exe")) << ReadFile(temp.Path("uninstall.log"));
+    EXPECT_TRUE(CopyFolderGoneSoon(HostPath(FolderOf(UninstallerCopy(actions))))) << actions;
 }
 
 INSTANTIATE_TEST_SUITE_P(Runtime, SetupUnderWine, ::testing::Values(kI686, kX86_64),
