@@ -75,7 +75,7 @@ void TForm1::CreateMenu() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     AddAction(project, "SaveAs1", QStringLiteral("Save &As..."), &TForm1::SaveAs1Click);
     project->addSeparator();
-    AddAction(project, "Signing1", QStringLiteral("S&igning..."), &TForm1::Signing1Click);
+    AddAction(project, "Signing1", QStringLiteral("Si&gning..."), &TForm1::Signing1Click);
     AddAction(project, "Build1", QStringLiteral("&Build"), &TForm1::ToolButton4Click)
         ->setShortcut(QKeySequence(Qt::Key_F9));
     AddAction(project, "Buildandrun1", QStringLiteral("Build and &run"), &TForm1::ToolButton5Click)
@@ -91,7 +91,7 @@ void TForm1::CreateMenu() {
     AddAction(view, "N10", QStringLiteral("&Files Tab"), &TForm1::N10Click);
     AddAction(view, "N11", QStringLiteral("&Shortcuts Tab"), &TForm1::N11Click);
     AddAction(view, "N12", QStringLiteral("&Regedit Tab"), &TForm1::N12Click);
-    AddAction(view, "N13", QStringLiteral("F&inish Tab"), &TForm1::N13Click);
+    AddAction(view, "N13", QStringLiteral("Fi&nish Tab"), &TForm1::N13Click);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));

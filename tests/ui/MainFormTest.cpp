@@ -99,7 +99,8 @@ QChar AccessKey(const QString& aText) {
     return QChar();
 }
 
-// Every item of the menu bar and of each menu has an access key that no other item beside it has.
+// Every item of the menu bar and of each menu has an access key that no other item beside it has,
+// on a letter wide enough for its underline to be seen under it.
 void ExpectUniqueAccessKeys(const QList<QAction*>& anItems, const QString& aMenu) {
     std::map<QChar, QString> taken;
     for (const QAction* item : anItems) {
@@ -108,6 +109,9 @@ void ExpectUniqueAccessKeys(const QList<QAction*>& anItems, const QString& aMenu
         const QChar key = AccessKey(item->text());
         EXPECT_FALSE(key.isNull()) << aMenu.toStdString() << ": \"" << item->text().toStdString()
                                    << "\" has no access key";
+        // The underline of a narrow letter reads as its neighbour's: "F&inish" looks like F.
+        EXPECT_FALSE(QStringLiteral("ijl1").contains(key))
+            << aMenu.toStdString() << ": \"" << item->text().toStdString() << "\" underlines a narrow letter";
         const auto [place, added] = taken.emplace(key, item->text());
         EXPECT_TRUE(key.isNull() || added)
             << aMenu.toStdString() << ": \"" << item->text().toStdString() << "\" and \""
