@@ -46,6 +46,10 @@ uint64_t TCabinetPacker::PackOne(size_t anIndex) {
         fPacked[anIndex] += anUncompressed;
         anAbort = Abandoned();
     };
+    // Writing the cabinet copies all its data once more: a large one is stopped there too.
+    writer.OnFolderStatus = [this](TQvCabWriter&, uint32_t, uint32_t, bool& anAbort) {
+        anAbort = Abandoned();
+    };
     // A source replaced by a folder, FIFO or device since Open is refused with a message naming it.
     RefuseNonRegularFile(row.SourcePath);
     writer.Open(cabinet);

@@ -18,7 +18,8 @@ namespace kf {
 // Packs every file row into a cabinet of its own on worker threads, while the caller takes the
 // results in row order and keeps its window alive. Taking the first row loads the cabinet library
 // on the calling thread before any worker starts. A packing thread looks at the cancel flag after
-// every data block, so that a cancelled or abandoned build does not wait for a large file.
+// every data block and every part of the cabinet file written, so that a cancelled or abandoned
+// build does not wait for a large file.
 class TCabinetPacker {
 public:
     // aCabinetFor names the cabinet file of a row; aCancelled stops the packing when it turns true.

@@ -11,7 +11,7 @@ packages=(
     gcc-mingw-w64-i686 g++-mingw-w64-i686 mingw-w64-i686-dev
     gcc-mingw-w64-x86-64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
     cabextract p7zip-full gcab
-    wine wine64 wine32:i386 qemu-user xvfb x11-apps xdotool imagemagick
+    wine wine64 wine32:i386 qemu-user xvfb x11-apps xdotool imagemagick openbox
     nsis time bc openssl osslsigncode python3
 )
 

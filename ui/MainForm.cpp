@@ -11,6 +11,7 @@
 #include "ui/FinishPage.h"
 #include "ui/GeneralPage.h"
 #include "ui/RegistryPage.h"
+#include "ui/ScreenPlacement.h"
 #include "ui/ShellCommands.h"
 #include "ui/ShortcutsPage.h"
 #include "ui/SigningForm.h"
@@ -225,6 +226,8 @@ void TForm1::FormShow() {
         // By the client area: the window manager has not framed the window yet, so a frame
         // position would be taken as the client's and the window would creep at each start.
         setGeometry(settings.Left, settings.Top, settings.Width, settings.Height);
+        // A placement stored on a larger or a second monitor would leave the title bar out of reach.
+        KeepTitleBarOnScreen(*this);
     }
     const int treeWidth = settings.TreeView == 0 ? kCollapsedTreeShownWidth : settings.TreeView;
     const QList<int> sizes = fSplitter1->sizes();

@@ -1,14 +1,13 @@
 // The main window's menu, toolbar, status bar, tree and page groups.
 #include "ui/MainForm.h"
 
-#include "ui/PageIcons.h"
+#include "ui/Glyphs.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -36,20 +35,20 @@ const std::array<TPageTabs, 6> kPages{{
 
 struct TToolButton {
     const char* Hint;
-    QStyle::StandardPixmap Glyph;
+    TGlyph Glyph;
     void (TForm1::*Handler)();
     bool SeparatorBefore;
 };
 
 const std::array<TToolButton, 8> kToolButtons{{
-    {"New project", QStyle::SP_FileIcon, &TForm1::ToolButton1Click, false},
-    {"Open project", QStyle::SP_DialogOpenButton, &TForm1::ToolButton2Click, false},
-    {"Save project", QStyle::SP_DialogSaveButton, &TForm1::ToolButton3Click, false},
-    {"Build project", QStyle::SP_MediaPlay, &TForm1::ToolButton4Click, true},
-    {"Build and run project", QStyle::SP_MediaSeekForward, &TForm1::ToolButton5Click, false},
-    {"Help", QStyle::SP_DialogHelpButton, &TForm1::N5Click, true},
-    {"Home Page", QStyle::SP_DirHomeIcon, &TForm1::WebSite1Click, false},
-    {"About...", QStyle::SP_MessageBoxInformation, &TForm1::N4Click, false},
+    {"New project", TGlyph::New, &TForm1::ToolButton1Click, false},
+    {"Open project", TGlyph::Open, &TForm1::ToolButton2Click, false},
+    {"Save project", TGlyph::Save, &TForm1::ToolButton3Click, false},
+    {"Build project", TGlyph::Build, &TForm1::ToolButton4Click, true},
+    {"Build and run project", TGlyph::BuildAndRun, &TForm1::ToolButton5Click, false},
+    {"Help", TGlyph::Help, &TForm1::N5Click, true},
+    {"Home Page", TGlyph::HomePage, &TForm1::WebSite1Click, false},
+    {"About...", TGlyph::About, &TForm1::N4Click, false},
 }};
 
 } // namespace
@@ -76,7 +75,7 @@ void TForm1::CreateMenu() {
         ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     AddAction(project, "SaveAs1", QStringLiteral("Save &As..."), &TForm1::SaveAs1Click);
     project->addSeparator();
-    AddAction(project, "Signing1", QStringLiteral("S&igning..."), &TForm1::Signing1Click);
+    AddAction(project, "Signing1", QStringLiteral("Si&gning..."), &TForm1::Signing1Click);
     AddAction(project, "Build1", QStringLiteral("&Build"), &TForm1::ToolButton4Click)
         ->setShortcut(QKeySequence(Qt::Key_F9));
     AddAction(project, "Buildandrun1", QStringLiteral("Build and &run"), &TForm1::ToolButton5Click)
@@ -92,7 +91,7 @@ void TForm1::CreateMenu() {
     AddAction(view, "N10", QStringLiteral("&Files Tab"), &TForm1::N10Click);
     AddAction(view, "N11", QStringLiteral("&Shortcuts Tab"), &TForm1::N11Click);
     AddAction(view, "N12", QStringLiteral("&Regedit Tab"), &TForm1::N12Click);
-    AddAction(view, "N13", QStringLiteral("F&inish Tab"), &TForm1::N13Click);
+    AddAction(view, "N13", QStringLiteral("Fi&nish Tab"), &TForm1::N13Click);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("Help1"));
@@ -103,18 +102,18 @@ void TForm1::CreateMenu() {
     help->addSeparator();
     AddAction(help, "N4", QStringLiteral("&About Kelpforge..."), &TForm1::N4Click);
 
-    const std::array<std::pair<const char*, QStyle::StandardPixmap>, 8> glyphs{{
-        {"New1", QStyle::SP_FileIcon},
-        {"Open1", QStyle::SP_DialogOpenButton},
-        {"Save1", QStyle::SP_DialogSaveButton},
-        {"SaveAs1", QStyle::SP_DialogSaveButton},
-        {"Build1", QStyle::SP_MediaPlay},
-        {"Buildandrun1", QStyle::SP_MediaSeekForward},
-        {"N7", QStyle::SP_DialogCloseButton},
-        {"N5", QStyle::SP_DialogHelpButton},
+    const std::array<std::pair<const char*, TGlyph>, 8> glyphs{{
+        {"New1", TGlyph::New},
+        {"Open1", TGlyph::Open},
+        {"Save1", TGlyph::Save},
+        {"SaveAs1", TGlyph::Save},
+        {"Build1", TGlyph::Build},
+        {"Buildandrun1", TGlyph::BuildAndRun},
+        {"N7", TGlyph::Exit},
+        {"N5", TGlyph::Help},
     }};
     for (const auto& [name, glyph] : glyphs)
-        findChild<QAction*>(QLatin1String(name))->setIcon(style()->standardIcon(glyph));
+        findChild<QAction*>(QLatin1String(name))->setIcon(GlyphIcon(glyph));
 }
 
 void TForm1::CreateToolBar() {
@@ -126,7 +125,7 @@ void TForm1::CreateToolBar() {
         const TToolButton& button = kToolButtons[i];
         if (button.SeparatorBefore)
             toolBar->addSeparator();
-        QAction* action = toolBar->addAction(style()->standardIcon(button.Glyph), QLatin1String(button.Hint));
+        QAction* action = toolBar->addAction(GlyphIcon(button.Glyph), QLatin1String(button.Hint));
         action->setToolTip(QLatin1String(button.Hint));
         connect(action, &QAction::triggered, this, button.Handler);
         QWidget* widget = toolBar->widgetForAction(action);
@@ -156,7 +155,7 @@ void TForm1::CreateTree(QSplitter* aSplitter) {
     font.setPointSize(11);
     fTreeView1->setFont(font);
     auto* root = new QTreeWidgetItem(fTreeView1, {QStringLiteral("Project")});
-    root->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    root->setIcon(0, GlyphIcon(TGlyph::Project));
     for (size_t i = 0; i < kPages.size(); ++i) {
         auto* node = new QTreeWidgetItem(root, {QLatin1String(kPages[i].Node)});
         node->setIcon(0, PageIcon(static_cast<int>(i) + 1));

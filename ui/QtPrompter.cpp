@@ -1,5 +1,7 @@
 #include "ui/QtPrompter.h"
 
+#include "ui/CaptionWidth.h"
+
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -73,6 +75,7 @@ TMsgResult TQtPrompter::ShowMessage(const TMessageBox& aBox) {
         box.setDefaultButton(buttons[aBox.DefaultButton]);
     if (aBox.Buttons == TMsgButtons::YesNo)
         box.setEscapeButton(QMessageBox::No);
+    WidenForCaption(box);
     return ResultOf(box.exec());
 }
 

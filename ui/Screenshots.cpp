@@ -1,5 +1,6 @@
 // Renders every window and page to PNG files, so the program can be looked at without a display:
-// the pages at the default size and at the minimum size, the Files page also at a wide size.
+// the pages at the default size and at the minimum size, the Files page also at a wide size, the
+// toolbar and each menu.
 // Usage: KELPFORGE_SCREENSHOTS=folder QT_QPA_PLATFORM=offscreen kelpforge-screenshots
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
@@ -13,8 +14,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QToolBar>
 
 #include <array>
 #include <cstdio>
@@ -108,6 +113,31 @@ bool SaveMinimumSizePages(kf::TForm1& aForm, const QDir& aFolder) {
     return saved;
 }
 
+// The toolbar as it stands, and four times as large with its pixels kept, to judge the glyphs.
+bool SaveToolBar(kf::TForm1& aForm, const QDir& aFolder) {
+    auto* toolBar = aForm.findChild<QToolBar*>(QStringLiteral("ToolBar1"));
+    const QImage picture = toolBar->grab().toImage();
+    const QString path = aFolder.filePath(QStringLiteral("ToolBar1-x4.png"));
+    if (!picture.scaled(picture.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation).save(path)) {
+        std::fprintf(stderr, "Unable to write to %s\n", qPrintable(path));
+        return false;
+    }
+    return Save(toolBar, aFolder, QStringLiteral("ToolBar1"));
+}
+
+// Each menu of the menu bar opened below its title.
+bool SaveMenus(kf::TForm1& aForm, const QDir& aFolder) {
+    bool saved = true;
+    for (QAction* title : aForm.menuBar()->actions()) {
+        QMenu* menu = title->menu();
+        menu->popup(aForm.menuBar()->mapToGlobal(aForm.menuBar()->actionGeometry(title).bottomLeft()));
+        QApplication::processEvents();
+        saved &= Save(menu, aFolder, QStringLiteral("Menu-") + menu->objectName());
+        menu->hide();
+    }
+    return saved;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -140,6 +170,9 @@ int main(int argc, char* argv[]) {
     saved &= Save(&form, target, QStringLiteral("TForm1-page2-readme"));
     saved &= SaveFilesPage(form, target, QSize(1300, 800), QStringLiteral("TForm1-page3-wide"));
     saved &= SaveMinimumSizePages(form, target);
+    form.resize(630, 480);
+    QApplication::processEvents();
+    saved &= SaveToolBar(form, target) && SaveMenus(form, target);
     for (const char* name : {"TForm3", "TForm4", "TForm5", "TForm7"})
         saved &= Save(form.findChild<QWidget*>(QLatin1String(name)), target, QLatin1String(name));
     return saved ? 0 : 1;

@@ -42,7 +42,8 @@ typedef CCAB* PCCAB;
 
 /* Kinds of status notification. */
 #define statusFile 0    /* cb1: compressed block size, cb2: uncompressed block size */
-#define statusFolder 1  /* cb1: bytes of the folder copied, cb2: folder size */
+#define statusFolder 1  /* cb1: bytes of the folder copied, cb2: folder size; also while a cabinet's
+                           data is copied from its temporary file: bytes copied, bytes in all */
 #define statusCabinet 2 /* cb1: estimated cabinet size, cb2: actual size; returns the desired size */
 
 typedef void*(DIAMONDAPI* PFNFCIALLOC)(ULONG cb);

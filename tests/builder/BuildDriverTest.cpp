@@ -226,6 +226,29 @@ TEST_F(BuildDriverTest, ACancelWhileALargeFileIsPackedStopsItThere) {
     EXPECT_TRUE(NoBuildFolderLeft());
 }
 
+// The small first row is done at once; the large second one is still on a packing thread when the
+// build is cancelled. Packing it to its end takes many seconds.
+TEST_F(BuildDriverTest, ACancelReachesTheThreadThatPacksALaterRowAndTheBuildReturnsPromptly) {
+    project.Compression = 2;
+    AddFile("src/small.txt", "small", "%Install Path%\\small.txt");
+    AddFile("src/large.bin", test::NoiseBytes(24 << 20), "%Install Path%\\large.bin");
+    TBuildDriver driver(project, host, prompter, programFolder);
+    std::chrono::steady_clock::time_point cancelled;
+    host.OnPump = [&] {
+        if (cancelled == std::chrono::steady_clock::time_point() && !host.Progress.empty() &&
+            host.Progress.back() > 25) {
+            cancelled = std::chrono::steady_clock::now();
+            driver.RequestCancel();
+        }
+    };
+    EXPECT_EQ(driver.Run(), TBuildOutcome::Cancelled);
+    ASSERT_NE(cancelled, std::chrono::steady_clock::time_point()) << "the large row showed no progress";
+    EXPECT_LT(std::chrono::steady_clock::now() - cancelled, std::chrono::seconds(3));
+    EXPECT_LT(host.Progress.back(), 50) << "the large file was packed to its end";
+    EXPECT_TRUE(NoBuildFolderLeft()) << "the build left temporary files";
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
+}
+
 TEST_F(BuildDriverTest, StoredFilesComeOutWholeToo) {
     project.Compression = 0;
     AddFile("src/data.bin", std::string(100000, '\x7f'), "%Install Path%\\data.bin");

@@ -225,5 +225,33 @@ TEST(FciState, AFailureHalfWayThroughAFileIsRepeatedByLaterCalls) {
     EXPECT_EQ(client.liveAllocations(), 0u);
 }
 
+// A cabinet too large for memory is copied from its temporary file when it is written; a client
+// that stops during the copy gets no partial cabinet.
+TEST(FciState, StoppingWhileALargeCabinetIsCopiedLeavesNoCabinet) {
+    ScratchFolder scratch;
+    const std::vector<Member> members =
+        Materialise(scratch / "in", {{"large.bin", RandomBytes(1500000, 5), tcompTYPE_NONE}});
+    int partOfTheCopy = 0;
+    {
+        FciClient clean(scratch / "clean");
+        ASSERT_TRUE(clean.pack(members));
+        for (size_t i = 0; i < clean.statuses.size() && partOfTheCopy == 0; ++i) {
+            const StatusCall& call = clean.statuses[i];
+            if (call.kind == statusFolder && call.first < call.second)
+                partOfTheCopy = static_cast<int>(i) + 1;
+        }
+    }
+    ASSERT_GT(partOfTheCopy, 0) << "the copy reports no progress";
+    FciClient client(scratch / "out");
+    client.fault = Fault{Callback::Status, Role::Any, partOfTheCopy};
+    EXPECT_FALSE(client.pack(members));
+    EXPECT_EQ(client.failedCall, "FCIFlushCabinet");
+    EXPECT_EQ(client.erf.erfOper, FCIERR_USER_ABORT);
+    EXPECT_TRUE(std::filesystem::is_empty(scratch / "out")) << "a partial cabinet was left";
+    EXPECT_TRUE(client.leftTemporaryFiles().empty());
+    EXPECT_EQ(client.liveAllocations(), 0u);
+    EXPECT_EQ(client.openHandles(), 0u);
+}
+
 } // namespace
 } // namespace kf::cabtest

@@ -2,10 +2,14 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
+
+#include <map>
 
 namespace kf::test {
 namespace {
@@ -81,6 +85,58 @@ TEST_F(MainFormTest, NewShortcutRunsNewThroughTheMenu) {
     fPrompter.Answers = {TMsgResult::No};
     QTest::keyClick(&form, Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(form.windowTitle(), "Kelpforge");
+}
+
+// The character after the one "&" that marks it, lower-cased; none when there is no such mark.
+QChar AccessKey(const QString& aText) {
+    for (qsizetype i = 0; i + 1 < aText.size(); ++i) {
+        if (aText[i] != QLatin1Char('&'))
+            continue;
+        if (aText[i + 1] != QLatin1Char('&'))
+            return aText[i + 1].toLower();
+        ++i;
+    }
+    return QChar();
+}
+
+// Every item of the menu bar and of each menu has an access key that no other item beside it has,
+// on a letter wide enough for its underline to be seen under it.
+void ExpectUniqueAccessKeys(const QList<QAction*>& anItems, const QString& aMenu) {
+    std::map<QChar, QString> taken;
+    for (const QAction* item : anItems) {
+        if (item->isSeparator())
+            continue;
+        const QChar key = AccessKey(item->text());
+        EXPECT_FALSE(key.isNull()) << aMenu.toStdString() << ": \"" << item->text().toStdString()
+                                   << "\" has no access key";
+        // The underline of a narrow letter reads as its neighbour's: "F&inish" looks like F.
+        EXPECT_FALSE(QStringLiteral("ijl1").contains(key))
+            << aMenu.toStdString() << ": \"" << item->text().toStdString() << "\" underlines a narrow letter";
+        const auto [place, added] = taken.emplace(key, item->text());
+        EXPECT_TRUE(key.isNull() || added)
+            << aMenu.toStdString() << ": \"" << item->text().toStdString() << "\" and \""
+            << place->second.toStdString() << "\" share " << QString(key).toStdString();
+    }
+}
+
+TEST_F(MainFormTest, EveryAccessKeyIsUniqueWithinItsMenu) {
+    TForm1& form = Start();
+    QMenuBar* bar = form.menuBar();
+    ExpectUniqueAccessKeys(bar->actions(), QStringLiteral("menu bar"));
+    int menus = 0;
+    for (const QAction* title : bar->actions()) {
+        ASSERT_NE(title->menu(), nullptr);
+        ExpectUniqueAccessKeys(title->menu()->actions(), title->text());
+        ++menus;
+    }
+    EXPECT_EQ(menus, 3);
+}
+
+TEST(AccessKeyTest, IsTheCharacterAfterALoneAmpersand) {
+    EXPECT_EQ(AccessKey(QStringLiteral("F&inish Tab")), QLatin1Char('i'));
+    EXPECT_EQ(AccessKey(QStringLiteral("&Files Tab")), QLatin1Char('f'));
+    EXPECT_EQ(AccessKey(QStringLiteral("Salt && &Pepper")), QLatin1Char('p'));
+    EXPECT_TRUE(AccessKey(QStringLiteral("Salt && Pepper")).isNull());
 }
 
 } // namespace

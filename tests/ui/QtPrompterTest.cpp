@@ -1,14 +1,17 @@
 #include "ui/QtPrompter.h"
 #include "../project/TestSupport.h"
+#include "ui/CaptionWidth.h"
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 namespace kf::test {
 namespace {
@@ -55,6 +58,39 @@ TEST(QtPrompterTest, MessageBoxOffersOnlyTheAskedButtons) {
     EXPECT_EQ(prompter.ShowMessage(TMessageBox{"Error", "Bad", TMsgIcon::Error, TMsgButtons::Ok, 0}),
               TMsgResult::Ok);
     EXPECT_EQ(buttons, 1);
+}
+
+// The width of a message box shown through the prompter, which closes it at once, and the width its
+// caption asks for.
+std::pair<int, int> ShownWidth(const TMessageBox& aBox) {
+    TQtPrompter prompter("/tmp/");
+    std::pair<int, int> widths;
+    WhenShown<QMessageBox>([&](QMessageBox* box) {
+        widths = {box->width(), WidthForCaption(box->windowTitle(), *box)};
+        box->buttons().front()->click();
+    });
+    prompter.ShowMessage(aBox);
+    return widths;
+}
+
+TEST(QtPrompterTest, AShortTextLeavesRoomForTheWholeCaption) {
+    const auto [width, captionNeeds] =
+        ShownWidth(TMessageBox{"Setup Building", "Wrong information!", TMsgIcon::Error, TMsgButtons::Ok, 0});
+    EXPECT_GE(width, captionNeeds);
+    // The caption in a bold title font, and at least the window icon and three buttons of 16 pixels.
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GE(captionNeeds, QFontMetrics(bold).horizontalAdvance(QStringLiteral("Setup Building")) + 4 * 16);
+}
+
+TEST(QtPrompterTest, ABoxWideEnoughForItsCaptionKeepsItsOwnWidth) {
+    const std::string text(300, 'w');
+    QMessageBox plain(QMessageBox::Information, QStringLiteral("Kelpforge"), QString::fromStdString(text));
+    plain.addButton(QMessageBox::Ok);
+    QTimer::singleShot(0, &plain, [&plain] { plain.done(0); });
+    plain.exec();
+    EXPECT_EQ(ShownWidth(TMessageBox{"Kelpforge", text, TMsgIcon::Information, TMsgButtons::Ok, 0}).first,
+              plain.width());
 }
 
 TEST(QtPrompterTest, OpenDialogStartsInTheProgramFolderWithTheProjectFilter) {

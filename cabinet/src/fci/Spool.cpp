@@ -88,12 +88,15 @@ bool Spool::copyTo(BufferedWriter& aTarget) {
     if (!fWriter.flush() || !rewind())
         return false;
     fNeedsRewind = true;
-    for (uint32_t left = fSize; left > 0;) {
-        const uint32_t count = std::min(left, fWriter.capacity());
+    for (uint32_t copied = 0; copied < fSize;) {
+        const uint32_t count = std::min(fSize - copied, fWriter.capacity());
         if (!fHost.readAll(fWriter.handle(), fWriter.buffer(), count, FCIERR_TEMP_FILE) ||
             !aTarget.write(fWriter.buffer(), count))
             return false;
-        left -= count;
+        copied += count;
+        // Copying a large cabinet's data takes a while: the client may watch it and stop it.
+        if (!fHost.reportStatus(statusFolder, copied, fSize))
+            return false;
     }
     return true;
 }

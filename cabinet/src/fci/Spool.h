@@ -47,6 +47,7 @@ public:
     bool allocate();
     bool append(const void* aData, uint32_t aSize);
     uint32_t size() const { return fSize; }
+    // Reports statusFolder with the bytes copied so far after each part read from a temporary file.
     bool copyTo(BufferedWriter& aTarget);
     void clear();
     bool destroy();

@@ -221,6 +221,27 @@ TEST_F(CabWriterTest, AnAbortFromAnEventFailsTheCallWithTheUserAbortError) {
     writer.Close(false);
 }
 
+// A cabinet too large for memory is written from a temporary file, and can be stopped on the way.
+TEST_F(CabWriterTest, AnAbortWhileALargeCabinetIsWrittenLeavesNoCabinet) {
+    writer.SetCompressionType(cctNone);
+    std::vector<std::pair<uint32_t, uint32_t>> copied;
+    writer.OnFolderStatus = [&](TQvCabWriter&, uint32_t aCopied, uint32_t aTotal, bool& anAbort) {
+        copied.emplace_back(aCopied, aTotal);
+        anAbort = aCopied < aTotal;
+    };
+    writer.Open(temp.Path("large.cab"));
+    writer.AddFile(temp.WriteFile("large.bin", test::NoiseBytes(3 << 20)), "large.bin", false);
+    try {
+        writer.Close(true);
+        FAIL() << "the abort was not reported";
+    } catch (const EQvCabinet& error) {
+        EXPECT_EQ(error.ErrorCode, FCIERR_USER_ABORT);
+    }
+    ASSERT_FALSE(copied.empty());
+    EXPECT_LT(copied.back().first, copied.back().second) << "the copy was not reported as it went";
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("large.cab")));
+}
+
 TEST_F(CabWriterTest, AnErrorThrownByAHandlerComesOutOfTheWriterCall) {
     writer.OnFileStatus = [](TQvCabWriter&, uint32_t, uint32_t, bool&) {
         throw std::runtime_error("handler broke");
