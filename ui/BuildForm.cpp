@@ -54,17 +54,17 @@ void TForm5::FormActivate() {
     fDriver->SetSignCommand(BuildSignCommand(SettingsFilePath()));
     fDriver->SetProjectFile(fProjectFile);
     fRunning = true;
-    int result = Accepted;
     try {
         fDriver->Run();
     } catch (const std::exception& error) {
-        // The build has stopped for good: once its report is dismissed, nothing is left to wait for.
+        // The window stays with its last label and progress; the user leaves it through Cancel.
+        fRunning = false;
         ShowErrorReport(fPrompter, error);
-        result = Rejected;
+        return;
     }
     fRunning = false;
     fDriver.reset();
-    done(result);
+    done(Accepted);
 }
 
 void TForm5::Button1Click() {

@@ -10,7 +10,8 @@
 #include <QTimer>
 
 #include <filesystem>
-#include <vector>
+#include <functional>
+#include <utility>
 
 namespace kf::test {
 namespace {
@@ -40,16 +41,16 @@ protected:
     TProject fProject;
 };
 
-// Notes whether the window was still up while each error report was shown.
-class TReportWatchingPrompter : public TScriptedPrompter {
+// Queues a step for the event loop as soon as the error report has been answered.
+class TAfterReportPrompter : public TScriptedPrompter {
 public:
-    const QWidget* Window = nullptr;
-    std::vector<bool> OpenAtReport;
+    std::function<void()> AfterReport;
 
     TMsgResult ShowMessage(const TMessageBox& aBox) override {
-        if (aBox.Caption == "Kelpforge")
-            OpenAtReport.push_back(Window->isVisible());
-        return TScriptedPrompter::ShowMessage(aBox);
+        const TMsgResult answer = TScriptedPrompter::ShowMessage(aBox);
+        if (aBox.Caption == "Kelpforge" && AfterReport)
+            QTimer::singleShot(0, std::exchange(AfterReport, nullptr));
+        return answer;
     }
 };
 
@@ -62,27 +63,42 @@ TEST_F(BuildFormTest, ProjectWithoutFilesIsRefusedAndTheWindowCloses) {
     EXPECT_FALSE(std::filesystem::exists(fFolder.Path("Setup.exe")));
 }
 
-TEST_F(BuildFormTest, AFailedBuildIsReportedAndTheWindowClosesWhenTheReportIsDismissed) {
+TEST_F(BuildFormTest, FailedBuildIsReportedAndWaitsForCancel) {
     AddMissingFile();
-    TReportWatchingPrompter prompter;
+    TAfterReportPrompter prompter;
     TForm5 form(fProject, prompter, ProgramFolder());
-    prompter.Window = &form;
+    // After the report the window stays up; Cancel answered Yes is the way out.
+    bool stillOpen = false;
+    prompter.AfterReport = [&] {
+        stillOpen = form.isVisible();
+        prompter.Answers = {TMsgResult::Yes};
+        form.findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+    };
     EXPECT_EQ(form.exec(), QDialog::Rejected);
-    EXPECT_EQ(prompter.OpenAtReport, std::vector<bool>{true});
-    EXPECT_FALSE(form.isVisible());
-    ASSERT_EQ(prompter.Shown.size(), 1u) << "more than the report was asked";
+    EXPECT_TRUE(stillOpen);
+    ASSERT_EQ(prompter.Shown.size(), 2u);
     EXPECT_EQ(prompter.Shown[0].Caption, "Kelpforge");
     EXPECT_EQ(prompter.Shown[0].Icon, TMsgIcon::Error);
     EXPECT_NE(prompter.Shown[0].Text.find(fFolder.Path("absent.txt")), std::string::npos)
         << "the report does not name the file: " << prompter.Shown[0].Text;
-    EXPECT_FALSE(std::filesystem::exists(fFolder.Path("Setup.exe")));
+    EXPECT_EQ(prompter.Shown[1].Text, "Are you sure you want to stop setup building?");
+}
 
-    // The next showing runs a build of its own again.
-    AddFile("kelp.txt", "kelp");
-    fProject.Files.erase(fProject.Files.begin());
-    fProject.RefreshFileList();
-    EXPECT_EQ(form.exec(), QDialog::Accepted);
-    EXPECT_TRUE(std::filesystem::exists(fFolder.Path("Setup.exe")));
+TEST_F(BuildFormTest, CancelAnsweredNoKeepsTheWindowOpen) {
+    AddMissingFile();
+    TAfterReportPrompter prompter;
+    TForm5 form(fProject, prompter, ProgramFolder());
+    bool stillOpen = false;
+    prompter.AfterReport = [&] {
+        prompter.Answers = {TMsgResult::No};
+        form.Button1Click();
+        stillOpen = form.isVisible();
+        prompter.Answers = {TMsgResult::Yes};
+        form.Button1Click();
+    };
+    form.exec();
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(prompter.Shown.size(), 3u);
 }
 
 TEST_F(BuildFormTest, BuildCommandRunsTheBuildFromTheMainWindow) {
