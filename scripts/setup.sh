@@ -23,22 +23,19 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     as_root dpkg --add-architecture i386
 fi
 # A mirror in mid-sync fails an index now and then: try again, then go on with what was fetched.
-updated=no
 for attempt in 1 2 3; do
-    if as_root apt-get update -q; then updated=yes; break; fi
+    as_root apt-get update -q && break
     [ "$attempt" -lt 3 ] && sleep 20
 done
 install() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=900 \
         --no-install-recommends "$@" "${packages[@]}"
 }
-if [ "$updated" = yes ]; then
-    install
-elif ! install; then
+if ! install; then
     # Without one architecture's security index the two architectures' versions differ, which
     # 32-bit Wine cannot be installed with: take both from the release itself.
     release=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    echo "setup.sh: the package index is incomplete; installing the $release release's versions" >&2
+    echo "setup.sh: the packages do not fit together; installing the $release release's versions" >&2
     install -t "$release"
 fi
 

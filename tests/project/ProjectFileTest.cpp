@@ -445,8 +445,13 @@ TEST_F(ProjectFileTest, AReadOnlySourceThatAnOrdinaryUserCannotWriteKeepsItsRow)
     const std::string projectFile = temp.WriteFile(
         "shared/p.kfp", "[Settings]\n18=1\n[Files]\n" + FilesRow(0, source, "%Install Path%\\Uninstall.exe"));
     ::chmod(source.c_str(), 0444);
-    for (std::filesystem::path up = folder; up != up.root_path(); up = up.parent_path())
-        ::chmod(up.c_str(), 0755);
+    // The child must reach the file: every folder above it gets search rights for others, and
+    // keeps the rest of its mode (the shared temporary folder stays sticky and writable for all).
+    for (std::filesystem::path up = folder; up != up.root_path(); up = up.parent_path()) {
+        struct stat info {};
+        if (::stat(up.c_str(), &info) == 0 && (info.st_mode & S_IXOTH) == 0)
+            ::chmod(up.c_str(), (info.st_mode & 07777) | S_IXOTH);
+    }
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
