@@ -1,14 +1,13 @@
 #include "CliFixture.h"
 
 #include "../builder/CabinetReader.h"
+#include "../builder/SetupRepack.h"
 
 #include "builder/InstallerDataFile.h"
 #include "cli/EmbeddedCabinet.h"
 #include "project/ProjectFileWriter.h"
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/SetupContents.h"
-
-#include <cstdio>
 
 namespace kf::test {
 
@@ -47,18 +46,10 @@ std::string CliTest::SetupWithInstallPaths(const std::vector<std::string>& aPath
     lines[8].clear();
     for (const std::string& path : aPaths)
         lines[8] += path + "?";
-    temp.WriteFile("crafted/main/kelpforge.dat", DataFileBytes(lines));
+    TMembers members{{kMainMemberNames[0], DataFileBytes(lines)}};
     for (size_t i = 1; i < std::size(kMainMemberNames); ++i)
-        temp.WriteFile(std::string("crafted/main/") + kMainMemberNames[i], cabinet.Read(i));
-    const std::string packed =
-        RunCommand("cd '" + temp.Path("crafted/main") +
-                       "' && gcab -c -z ../main.cab kelpforge.dat license.rtf readme.rtf logo.bmp header.bmp",
-                   code);
-    EXPECT_EQ(code, 0) << packed;
-    const std::string mainCabinet = ReadFile(temp.Path("crafted/main.cab"));
-    char trailer[11];
-    std::snprintf(trailer, sizeof trailer, "%010zu", mainCabinet.size());
-    return temp.WriteFile("crafted/Crafted.exe", setup.substr(0, mainOffset) + mainCabinet + trailer);
+        members.emplace_back(kMainMemberNames[i], cabinet.Read(i));
+    return temp.WriteFile("crafted/Crafted.exe", WithMainCabinet(setup, members, temp.Path("crafted/main")));
 }
 
 std::string CliTest::Cli(const std::string& anArguments, int& anExitCode) {

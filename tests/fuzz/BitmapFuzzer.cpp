@@ -4,6 +4,7 @@
 #include "FuzzContract.h"
 
 #include "runtime/core/BitmapCheck.h"
+#include "runtime/core/LittleEndian.h"
 
 #include <cstring>
 #include <memory>
@@ -13,22 +14,16 @@ using kf::fuzz::Require;
 
 namespace {
 
-uint32_t Field(const unsigned char* aBytes, size_t aPos, size_t aWidth) {
-    uint32_t value = 0;
-    for (size_t i = 0; i < aWidth; ++i)
-        value |= static_cast<uint32_t>(aBytes[aPos + i]) << (8 * i);
-    return value;
-}
-
 // Reads what CreateDIBitmap reads, worked out from the fields as the format describes them.
 unsigned Touch(const unsigned char* aBytes, size_t aSize, const TBitmapLayout& aLayout) {
     const unsigned char* info = aBytes + aLayout.InfoOffset;
-    const uint32_t headerSize = Field(info, 0, 4);
-    const int32_t width = static_cast<int32_t>(Field(info, 4, 4));
-    const int32_t height = static_cast<int32_t>(Field(info, 8, 4));
-    const uint32_t bits = Field(info, 14, 2);
-    const uint32_t compression = Field(info, 16, 4);
-    const uint32_t used = Field(info, 32, 4);
+    const std::string_view header(reinterpret_cast<const char*>(info), 40);
+    const uint32_t headerSize = LittleEndian(header, 0, 4);
+    const int32_t width = static_cast<int32_t>(LittleEndian(header, 4, 4));
+    const int32_t height = static_cast<int32_t>(LittleEndian(header, 8, 4));
+    const uint32_t bits = LittleEndian(header, 14, 2);
+    const uint32_t compression = LittleEndian(header, 16, 4);
+    const uint32_t used = LittleEndian(header, 32, 4);
     const size_t masks = compression == 3 && headerSize == 40 ? 12 : 0;
     const size_t colours = used != 0 ? used : (bits <= 8 ? size_t{1} << bits : 0);
     const size_t infoSize = headerSize + masks + colours * 4;

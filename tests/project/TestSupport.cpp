@@ -49,6 +49,11 @@ std::string NoiseBytes(size_t aSize, uint32_t aSeed) {
     return bytes;
 }
 
+void PutLittleEndian(std::string& aBytes, size_t aPos, uint64_t aValue, size_t aWidth) {
+    for (size_t i = 0; i < aWidth; ++i)
+        aBytes[aPos + i] = static_cast<char>((aValue >> (8 * i)) & 0xFF);
+}
+
 std::string TinyBitmap(char aShade) {
     // File header, BITMAPINFOHEADER (2 x 2, one plane, 24 bits, uncompressed), two rows of 8 bytes.
     const unsigned char header[54] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,

@@ -58,6 +58,8 @@ private:
 std::string ReadFile(const std::string& aPath);
 // Bytes that no compressor shrinks, the same for the same seed, so that packing them takes a while.
 std::string NoiseBytes(size_t aSize, uint32_t aSeed = 1);
+// Stores the low aWidth bytes of aValue at aPos, least significant first, as the Windows formats do.
+void PutLittleEndian(std::string& aBytes, size_t aPos, uint64_t aValue, size_t aWidth);
 // A 2 x 2 bitmap of 24 bits per pixel, its pixels all aShade: a logo or header the build takes.
 std::string TinyBitmap(char aShade);
 // A host path as Wine sees it on its Z: drive.

@@ -9,9 +9,9 @@ using namespace kf;
 
 namespace {
 
+// Fields are stored as two's complement, as a negative height is.
 void Put(std::string& aBytes, size_t aPos, int64_t aValue, size_t aWidth) {
-    for (size_t i = 0; i < aWidth; ++i)
-        aBytes[aPos + i] = static_cast<char>((static_cast<uint64_t>(aValue) >> (8 * i)) & 0xFF);
+    test::PutLittleEndian(aBytes, aPos, static_cast<uint64_t>(aValue), aWidth);
 }
 
 struct TShape {

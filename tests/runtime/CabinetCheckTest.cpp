@@ -184,11 +184,6 @@ TEST_F(CabinetCheckTest, AFolderMarkedWithAnotherKnownCompressionIsRefusedByTheS
 
 namespace {
 
-void PutLittleEndian(std::string& aBytes, size_t aPos, uint32_t aValue, size_t aWidth) {
-    for (size_t i = 0; i < aWidth; ++i)
-        aBytes[aPos + i] = static_cast<char>((aValue >> (8 * i)) & 0xFF);
-}
-
 // A cabinet whose aFolders folders all name the same aBlocks empty data blocks: a reader that
 // walks every folder's blocks reads aFolders x aBlocks block headers.
 std::string OverlappingFolders(uint16_t aFolders, uint16_t aBlocks) {
@@ -196,16 +191,16 @@ std::string OverlappingFolders(uint16_t aFolders, uint16_t aBlocks) {
     const size_t dataAt = membersAt + 16 + 2;
     std::string bytes(dataAt + size_t{aBlocks} * 8, '\0');
     bytes.replace(0, 4, "MSCF");
-    PutLittleEndian(bytes, 8, static_cast<uint32_t>(bytes.size()), 4);
-    PutLittleEndian(bytes, 16, static_cast<uint32_t>(membersAt), 4);
-    PutLittleEndian(bytes, 24, 0x0103, 2);
-    PutLittleEndian(bytes, 26, aFolders, 2);
-    PutLittleEndian(bytes, 28, 1, 2);
+    test::PutLittleEndian(bytes, 8, static_cast<uint32_t>(bytes.size()), 4);
+    test::PutLittleEndian(bytes, 16, static_cast<uint32_t>(membersAt), 4);
+    test::PutLittleEndian(bytes, 24, 0x0103, 2);
+    test::PutLittleEndian(bytes, 26, aFolders, 2);
+    test::PutLittleEndian(bytes, 28, 1, 2);
     for (size_t folder = 0; folder < aFolders; ++folder) {
-        PutLittleEndian(bytes, 36 + folder * 8, static_cast<uint32_t>(dataAt), 4);
-        PutLittleEndian(bytes, 36 + folder * 8 + 4, aBlocks, 2);
+        test::PutLittleEndian(bytes, 36 + folder * 8, static_cast<uint32_t>(dataAt), 4);
+        test::PutLittleEndian(bytes, 36 + folder * 8 + 4, aBlocks, 2);
     }
-    PutLittleEndian(bytes, membersAt + 10, 0x21, 2); // 1 January 1980
+    test::PutLittleEndian(bytes, membersAt + 10, 0x21, 2); // 1 January 1980
     bytes[membersAt + 16] = 'a';
     return bytes;
 }

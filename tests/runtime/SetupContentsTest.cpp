@@ -254,8 +254,7 @@ namespace {
 constexpr size_t kPeHeader = 0x80;
 
 void Put32(std::string& aBytes, size_t aPos, uint64_t aValue) {
-    for (size_t i = 0; i < 4; ++i)
-        aBytes[aPos + i] = static_cast<char>((aValue >> (8 * i)) & 0xFF);
+    test::PutLittleEndian(aBytes, aPos, aValue, 4);
 }
 
 // A runtime stand-in with the headers a PE file has, as far as the security directory.

@@ -2,6 +2,7 @@
 #include "project/ProjectFileWriter.h"
 
 #include "../../builder/CabinetReader.h"
+#include "../../builder/SetupRepack.h"
 #include "../../project/TestSupport.h"
 #include "../HeaderFields.h"
 
@@ -273,22 +274,12 @@ protected:
                                 const std::map<std::string, std::string>& aReplaced) {
         const std::string setup = ReadFile(aSetup);
         const size_t mainSize = std::stoul(setup.substr(setup.size() - 10));
-        const size_t mainOffset = setup.size() - 10 - mainSize;
-        std::string names;
-        for (const auto& [name, content] :
-             test::ExtractCabinet(setup.substr(mainOffset, mainSize), temp.Path("main"))) {
-            const auto replaced = aReplaced.find(name);
-            temp.WriteFile("repacked/" + name, replaced == aReplaced.end() ? content : replaced->second);
-            names += " '" + name + "'";
-        }
-        int code = -1;
-        const std::string packed = RunCommand(
-            "cd '" + temp.Path("repacked") + "' && gcab -c -z ../main.cab" + names + " 2>&1", code);
-        EXPECT_EQ(code, 0) << packed;
-        const std::string mainCabinet = ReadFile(temp.Path("main.cab"));
-        char trailer[11];
-        std::snprintf(trailer, sizeof trailer, "%010zu", mainCabinet.size());
-        return temp.WriteFile("Repacked.exe", setup.substr(0, mainOffset) + mainCabinet + trailer);
+        test::TMembers members =
+            test::ExtractCabinet(setup.substr(setup.size() - 10 - mainSize, mainSize), temp.Path("main"));
+        for (auto& [name, content] : members)
+            if (const auto replaced = aReplaced.find(name); replaced != aReplaced.end())
+                content = replaced->second;
+        return temp.WriteFile("Repacked.exe", test::WithMainCabinet(setup, members, temp.Path("repacked")));
     }
 
     // Runs a setup silently into the test's folder, every argument quoted for the shell.

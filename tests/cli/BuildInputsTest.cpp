@@ -14,7 +14,7 @@ using kf::test::CliTest;
 namespace {
 
 // Builds through `timeout`, so that a build that waits on a FIFO fails the test instead of hanging it.
-class SpecialFilesTest : public CliTest {
+class BuildInputsTest : public CliTest {
 protected:
     std::string BuildWith(const std::function<void(TProject&)>& aChange, int& aCode) {
         TProject project(programFolder, temp.Path("s/Setup.exe"));
@@ -43,7 +43,7 @@ protected:
 
 } // namespace
 
-TEST_F(SpecialFilesTest, APipeDeviceOrFolderAsABitmapFailsTheBuildNamingIt) {
+TEST_F(BuildInputsTest, APipeDeviceOrFolderAsABitmapFailsTheBuildNamingIt) {
     const std::string pipe = Pipe();
     const std::string folder = temp.Path("art");
     int code = -1;
@@ -60,7 +60,7 @@ TEST_F(SpecialFilesTest, APipeDeviceOrFolderAsABitmapFailsTheBuildNamingIt) {
     EXPECT_FALSE(std::filesystem::exists(temp.Path("s/Setup.exe")));
 }
 
-TEST_F(SpecialFilesTest, APipeOrDeviceAsTheLicenceIsNotReadAndTheBuildGoesOn) {
+TEST_F(BuildInputsTest, APipeOrDeviceAsTheLicenceIsNotReadAndTheBuildGoesOn) {
     for (const std::string& licence : {Pipe(), std::string("/dev/zero")}) {
         int code = -1;
         const std::string output = BuildWith(
@@ -75,7 +75,7 @@ TEST_F(SpecialFilesTest, APipeOrDeviceAsTheLicenceIsNotReadAndTheBuildGoesOn) {
     }
 }
 
-TEST_F(SpecialFilesTest, ALogoOrHeaderTheInstallerCannotShowFailsTheBuildNamingItAndWhy) {
+TEST_F(BuildInputsTest, ALogoOrHeaderTheInstallerCannotShowFailsTheBuildNamingItAndWhy) {
     const std::string png = temp.WriteFile("art/logo.png", "\x89PNG\r\n\x1a\n and the rest of a picture");
     std::string cut = test::TinyBitmap('H');
     cut.resize(cut.size() - 1);
