@@ -9,8 +9,13 @@
 using namespace kf;
 using kf::test::ReadFile;
 
-TEST(SignCommand, PathsAreQuotedForTheShell) {
-    EXPECT_EQ(ExpandSignCommand("sign {in} {out}", "/a b/it's.exe", "/o"), "sign '/a b/it'\\''s.exe' '/o'");
+// The shell gets the paths as its arguments, quoted for where each placeholder stands; messages
+// show them quoted in place, each placeholder replaced once.
+TEST(SignCommand, PlaceholdersBecomeTheShellsArgumentsAndAreReplacedOnce) {
+    EXPECT_EQ(SignCommandLine("sign {in} \"{out}\" '-o={file}' \\'{out}"),
+              "sign \"$1\" \"$2\" '-o='\"$1\"'' \\'\"$2\"");
+    EXPECT_EQ(ExpandSignCommand("sign {in} {out}", "/a b/it's{out}.exe", "/o{in}"),
+              "sign '/a b/it'\\''s{out}.exe' '/o{in}'");
     EXPECT_EQ(ExpandSignCommand("sign {file} {file}", "/x", "/o"), "sign '/x' '/x'");
 }
 

@@ -137,3 +137,35 @@ TEST(CliExample, TheBuildSignsTheSetupAndItsUninstallerWithTheSignCommand) {
     EXPECT_EQ(ReadFile(setup), earlier);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("out")), {}), 1);
 }
+
+// Paths are handed to the sign command as arguments: a placeholder or a command in a setup path,
+// project path or temporary folder is never run, whatever quotes the template puts around it.
+TEST(CliExample, TheSignCommandRunsNothingAFileNameSays) {
+    test::TTempFolder temp;
+    for (const char* folder : {"examples", "resources"})
+        std::filesystem::copy(KF_SOURCE_FOLDER "/" + std::string(folder), temp.Path(folder),
+                              std::filesystem::copy_options::recursive);
+    const std::string hostile = "a{out}{in}{file}$(touch PWNED)'\"`touch PWNED`";
+    const std::string temporary = temp.Path("tmp/" + hostile);
+    std::filesystem::create_directories(temporary);
+    const std::string cli = "cd '" + temp.Path("examples") +
+                            "' && TMPDIR=\"$KF_TMP\" '" KF_BIN_FOLDER
+                            "/kelpforge-cli' build Example.kfp --set IncludeUninstaller=1 -o \"$KF_SETUP\" ";
+    int code = -1;
+    for (const std::string sign :
+         {"cp {in} {out}", "cp \"{in}\" '{out}'", "cp {file} {file}.s && mv {file}.s {file}",
+          "f=\"{file}\"; cp \"$f\" \"$f.s\" && mv \"$f.s\" \"$f\""}) {
+        SCOPED_TRACE(sign);
+        const std::string setup = temp.Path("out " + hostile + ".exe");
+        const std::string output = RunCommand(
+            "export KF_TMP=" + test::ShellQuoted(temporary) + " KF_SETUP=" + test::ShellQuoted(setup) +
+                " KELPFORGE_SIGN=" + test::ShellQuoted(sign) + "; " + cli + " 2>&1",
+            code);
+        EXPECT_EQ(code, 0) << output;
+        EXPECT_FALSE(std::filesystem::exists(temp.Path("examples/PWNED")));
+        const std::string listing = RunCommand(
+            "'" KF_BIN_FOLDER "/kelpforge-cli' inspect " + test::ShellQuoted(setup) + " 2>&1", code);
+        EXPECT_EQ(code, 0) << listing;
+        std::filesystem::remove(setup);
+    }
+}

@@ -37,6 +37,13 @@ std::string WindowsPath(const std::string& aHostPath) {
     return path;
 }
 
+std::string ShellQuoted(const std::string& aText) {
+    std::string quoted = "'";
+    for (char c : aText)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
 std::string NoiseBytes(size_t aSize, uint32_t aSeed) {
     std::string bytes(aSize, '\0');
     uint32_t state = aSeed | 1;

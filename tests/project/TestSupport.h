@@ -64,5 +64,7 @@ void PutLittleEndian(std::string& aBytes, size_t aPos, uint64_t aValue, size_t a
 std::string TinyBitmap(char aShade);
 // A host path as Wine sees it on its Z: drive.
 std::string WindowsPath(const std::string& aHostPath);
+// aText as one word for the shell, in single quotes.
+std::string ShellQuoted(const std::string& aText);
 
 } // namespace kf::test
