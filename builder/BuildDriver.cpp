@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "base/RegularFile.h"
 #include "base/TemporaryFile.h"
+#include "builder/BuildInputs.h"
 #include "builder/CabinetPacker.h"
 #include "builder/InstallerDataFile.h"
 #include "builder/MainMemberCheck.h"
@@ -97,6 +98,7 @@ TBuildOutcome TBuildDriver::Run() {
         Message("Wrong information!", TMsgIcon::Error);
         return TBuildOutcome::WrongInformation;
     }
+    CheckSetupIsNoInput(fProject, fProjectFile, fProgramFolder);
     CheckDataLines(fProject);
     CheckWithInstallerReader(ComposeDataLines(fProject));
     fDates = MemberDatesFor(fProjectFile, std::getenv(kSourceDateEnvironment));

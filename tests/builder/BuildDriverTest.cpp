@@ -348,6 +348,39 @@ TEST_F(BuildDriverTest, ValuesTheDataFileCannotCarryStopTheBuildBeforeAnythingIs
     EXPECT_TRUE(NoBuildFolderLeft());
 }
 
+// A setup path that names an input of the build, by its path or through a symbolic or hard link,
+// is refused naming both before anything is written; the input keeps its bytes.
+TEST_F(BuildDriverTest, ASetupPathThatNamesAnInputOfTheBuildIsRefusedAndTheInputKept) {
+    AddFile("src/a.exe", "program a", "%Install Path%\\a.exe");
+    const std::string projectFile = temp.WriteFile("App.kfp", "[Settings]\r\n");
+    std::filesystem::create_symlink(temp.Path("src/a.exe"), temp.Path("out/link.exe"));
+    std::filesystem::create_hard_link(project.LogoBitmap, temp.Path("out/hard.exe"));
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {projectFile, "the project file"},
+        {temp.Path("src/a.exe"), "the source of row 1 of the file list"},
+        {temp.Path("out/link.exe"), "the source of row 1 of the file list"},
+        {temp.Path("out/hard.exe"), "the logo bitmap"},
+        {programFolder + "Installer.exe", "the installer runtime"}};
+    for (const auto& [setup, what] : cases) {
+        SCOPED_TRACE(setup);
+        project.SetupFile = setup;
+        const std::string before = ReadFile(setup);
+        TBuildDriver driver(project, host, prompter, programFolder);
+        driver.SetProjectFile(projectFile);
+        try {
+            driver.Run();
+            ADD_FAILURE() << "built over " << what;
+        } catch (const Exception& error) {
+            EXPECT_NE(std::string(error.what()).find("The setup file " + setup + " is " + what),
+                      std::string::npos)
+                << error.what();
+        }
+        EXPECT_EQ(ReadFile(setup), before);
+        EXPECT_TRUE(NoBuildFolderLeft());
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("out")), {}), 2);
+}
+
 // The build refuses, before it writes anything, each project whose data file the installer's own
 // reader would refuse, and names the row or field to mend.
 TEST_F(BuildDriverTest, WhatTheInstallerWouldRefuseStopsTheBuildNamingTheRowOrField) {
