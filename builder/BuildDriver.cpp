@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 namespace kf {
@@ -90,6 +91,24 @@ bool TBuildDriver::Valid() const {
            !fProject.HeaderBitmap.empty() && !fProject.Files.empty();
 }
 
+void TBuildDriver::CheckTexts() {
+    const std::tuple<bool, const std::string&, const char*> texts[] = {
+        {fProject.ShowLicense, fProject.LicenseFile, "licence"},
+        {fProject.ShowReadme, fProject.ReadmeFile, "readme"}};
+    for (const auto& [shown, path, what] : texts) {
+        if (!shown || path.empty())
+            continue;
+        try {
+            TRegularFile{path};
+        } catch (const Exception& error) {
+            const std::string text = "The " + std::string(what) + " page would be empty: " + error.what();
+            if (!fAllowUnreadableTexts)
+                throw Exception(text);
+            Message(text, TMsgIcon::Warning);
+        }
+    }
+}
+
 TBuildOutcome TBuildDriver::Run() {
     fCancelled = false;
     fSetupSize = 0;
@@ -99,6 +118,7 @@ TBuildOutcome TBuildDriver::Run() {
         return TBuildOutcome::WrongInformation;
     }
     CheckSetupIsNoInput(fProject, fProjectFile, fProgramFolder);
+    CheckTexts();
     CheckDataLines(fProject);
     CheckWithInstallerReader(ComposeDataLines(fProject));
     fDates = MemberDatesFor(fProjectFile, std::getenv(kSourceDateEnvironment));

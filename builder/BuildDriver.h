@@ -45,11 +45,16 @@ public:
     void SetWorkerCount(size_t aCount) { fWorkerCount = aCount; }
     // On by default: a row with the same file as an earlier row installs that row's cabinet.
     void SetStoreDuplicatesOnce(bool anOn) { fStoreDuplicatesOnce = anOn; }
+    // Off by default: a licence or readme to show that cannot be read stops the build; on, the
+    // build goes on with a warning and an empty page.
+    void SetAllowUnreadableTexts(bool anOn) { fAllowUnreadableTexts = anOn; }
     // Size of the setup file written by the last successful build.
     uint64_t SetupSize() const { return fSetupSize; }
 
 private:
     bool Valid() const;
+    // Refuses, or warns of, a licence or readme to show whose file cannot be read.
+    void CheckTexts();
     bool PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes);
     // Finds the rows that share an earlier row's cabinet; false when cancelled on the way.
     bool FindDuplicates(const std::vector<TFileEntry>& aRows);
@@ -72,6 +77,7 @@ private:
     std::string fProjectFile;
     size_t fWorkerCount = 0;
     bool fStoreDuplicatesOnce = true;
+    bool fAllowUnreadableTexts = false;
     TMemberDates fDates;
     TRuntimePrograms fPrograms;
     TSharedRows fSharedRows;

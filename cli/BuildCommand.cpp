@@ -53,6 +53,7 @@ int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOpti
     driver.SetProjectFile(aProjectPath);
     driver.SetWorkerCount(anOptions.Jobs);
     driver.SetStoreDuplicatesOnce(!anOptions.KeepDuplicates);
+    driver.SetAllowUnreadableTexts(anOptions.AllowMissing);
     if (anOptions.SignCommand)
         driver.SetSignCommand(*anOptions.SignCommand);
     else if (const char* command = std::getenv(kSignEnvironment))

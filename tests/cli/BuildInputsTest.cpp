@@ -16,7 +16,8 @@ namespace {
 // Builds through `timeout`, so that a build that waits on a FIFO fails the test instead of hanging it.
 class BuildInputsTest : public CliTest {
 protected:
-    std::string BuildWith(const std::function<void(TProject&)>& aChange, int& aCode) {
+    std::string BuildWith(const std::function<void(TProject&)>& aChange, int& aCode,
+                          const std::string& anOptions = "") {
         TProject project(programFolder, temp.Path("s/Setup.exe"));
         project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
         project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
@@ -24,7 +25,7 @@ protected:
         aChange(project);
         const std::string path = temp.Path("s.kfp");
         SaveProjectFile(project, path);
-        return Cli("build '" + path + "' --quiet", aCode);
+        return Cli("build '" + path + "' --quiet" + anOptions, aCode);
     }
 
     std::string Pipe() {
@@ -60,19 +61,30 @@ TEST_F(BuildInputsTest, APipeDeviceOrFolderAsABitmapFailsTheBuildNamingIt) {
     EXPECT_FALSE(std::filesystem::exists(temp.Path("s/Setup.exe")));
 }
 
-TEST_F(BuildInputsTest, APipeOrDeviceAsTheLicenceIsNotReadAndTheBuildGoesOn) {
-    for (const std::string& licence : {Pipe(), std::string("/dev/zero")}) {
-        int code = -1;
-        const std::string output = BuildWith(
-            [&](TProject& p) {
-                p.LicenseFile = licence;
-                p.ShowLicense = true;
-            },
-            code);
-        // As for a licence file that is gone: the project opens with an empty licence text.
-        EXPECT_EQ(code, 0) << licence << ": " << output;
-        EXPECT_TRUE(std::filesystem::exists(temp.Path("s/Setup.exe")));
-    }
+// A licence or readme to show that cannot be read would ship an empty page: the build stops naming
+// it, and --allow-missing builds with a warning.
+TEST_F(BuildInputsTest, ALicenceOrReadmeToShowThatCannotBeReadStopsTheBuildUnlessAllowed) {
+    std::filesystem::create_directories(temp.Path("folder"));
+    for (const std::string& text :
+         {Pipe(), std::string("/dev/zero"), temp.Path("gone.rtf"), temp.Path("folder")})
+        for (const bool licence : {true, false}) {
+            SCOPED_TRACE(text);
+            const auto change = [&](TProject& p) {
+                (licence ? p.LicenseFile : p.ReadmeFile) = text;
+                (licence ? p.ShowLicense : p.ShowReadme) = true;
+            };
+            const std::string page =
+                licence ? "The licence page would be empty: " : "The readme page would be empty: ";
+            int code = -1;
+            std::string output = BuildWith(change, code);
+            EXPECT_EQ(code, 1) << output;
+            EXPECT_NE(output.find(page + "Cannot open file \"" + text + "\"."), std::string::npos) << output;
+            EXPECT_FALSE(std::filesystem::exists(temp.Path("s/Setup.exe")));
+            output = BuildWith(change, code, " --allow-missing");
+            EXPECT_EQ(code, 0) << output;
+            EXPECT_NE(output.find(page), std::string::npos) << output;
+            std::filesystem::remove(temp.Path("s/Setup.exe"));
+        }
 }
 
 TEST_F(BuildInputsTest, ALogoOrHeaderTheInstallerCannotShowFailsTheBuildNamingItAndWhy) {
