@@ -7,9 +7,9 @@
 #include "cli/TerminalBuildHost.h"
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
+#include "project/ProjectFileReader.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 
 namespace kf {
@@ -31,10 +31,7 @@ bool RefuseDroppedRows(const std::vector<TDroppedRow>& aDropped) {
 } // namespace
 
 int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOptions) {
-    if (!std::filesystem::is_regular_file(aProjectPath)) {
-        std::cerr << "kelpforge-cli: cannot open the project " << aProjectPath << ": no such file\n";
-        return 1;
-    }
+    CheckProjectFileReadable(aProjectPath);
     TCliPrompter prompter(aProjectPath);
     prompter.SetQuiet(anOptions.Quiet);
     TProject project(ProgramFolder(), DefaultSetupFile());

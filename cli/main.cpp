@@ -5,6 +5,7 @@
 #include "cli/SetupCommands.h"
 #include "project/HostPaths.h"
 #include "project/ProjectDocument.h"
+#include "project/ProjectFileReader.h"
 
 #include <algorithm>
 #include <charconv>
@@ -61,10 +62,12 @@ int RunProjectCommand(const std::string& aCommand, const std::string& aPath) {
     kf::TCliPrompter prompter(aPath);
     kf::TProject project(kf::ProgramFolder(), kf::DefaultSetupFile());
     kf::TProjectDocument document(project, prompter);
-    if (aCommand == "new")
+    if (aCommand == "new") {
         document.Save();
-    else
+    } else {
+        kf::CheckProjectFileReadable(aPath);
         document.Open();
+    }
     PrintProject(project, document.Title());
     return 0;
 }

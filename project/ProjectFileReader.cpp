@@ -1,6 +1,7 @@
 #include "project/ProjectFileReader.h"
 
 #include "base/Exception.h"
+#include "base/RegularFile.h"
 #include "base/WholeFile.h"
 #include "project/FieldSplit.h"
 #include "project/IniProfile.h"
@@ -139,6 +140,13 @@ std::vector<std::string> ReadLines(const TIniProfile& anIni, const char* aSectio
 }
 
 } // namespace
+
+void CheckProjectFileReadable(const std::string& aPath) {
+    const TRegularFile file(aPath);
+    if (file.Size() > kWholeFileLimit)
+        throw Exception("Cannot open file \"" + aPath + "\". It is larger than " +
+                        std::to_string(kWholeFileLimit >> 20) + " MB, more than a project can be.");
+}
 
 std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter) {
     const TIniProfile ini = TIniProfile::Load(aPath);

@@ -15,6 +15,10 @@ struct TDroppedRow {
     std::string SourcePath;
 };
 
+// Raises 'Cannot open file "<path>". <reason>' when aPath is no regular file that can be opened
+// (missing, a folder, pipe or device, a loop of links) or is larger than a project is read.
+void CheckProjectFileReadable(const std::string& aPath);
+
 // Replaces the project with the content of the project file at aPath. A source file that can no
 // longer be opened costs its row, with a message through aPrompter; a missing or foreign file
 // gives the reading defaults. Returns the rows left out.

@@ -185,6 +185,34 @@ TEST_F(CliTest, ProjectAndBuildErrorsExitWithOne) {
     EXPECT_EQ(code, 1);
 }
 
+// show and build name a project they cannot read and why, and exit with 1, whatever stands there.
+TEST_F(CliTest, AProjectPathThatIsNoReadableFileIsNamedWithTheReason) {
+    std::filesystem::create_directories(temp.Path("folder.kfp"));
+    ASSERT_EQ(::mkfifo(temp.Path("pipe.kfp").c_str(), 0600), 0);
+    std::filesystem::create_symlink(temp.Path("loop.kfp"), temp.Path("loop.kfp"));
+    std::filesystem::resize_file(temp.WriteFile("huge.kfp", ""), 300ull << 20);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {temp.Path("missing.kfp"), "No such file or directory"},
+        {temp.Path("folder.kfp"), "Is a directory"},
+        {temp.Path("pipe.kfp"), "It is a pipe"},
+        {"/dev/zero", "It is a device"},
+        {temp.Path("loop.kfp"), "Too many levels of symbolic links"},
+        {temp.Path("huge.kfp"), "It is larger than 256 MB"}};
+    for (const auto& [path, reason] : cases)
+        for (const char* command : {"show", "build"}) {
+            SCOPED_TRACE(std::string(command) + " " + path);
+            int code = -1;
+            const std::string output =
+                RunCommand("timeout 60 env " + environment + "'" KF_BIN_FOLDER "/kelpforge-cli' " + command +
+                               " '" + path + "'",
+                           code);
+            EXPECT_EQ(code, 1) << output;
+            EXPECT_NE(output.find("kelpforge-cli: Cannot open file \"" + path + "\". " + reason),
+                      std::string::npos)
+                << output;
+        }
+}
+
 TEST_F(CliTest, TwoBuildsAtOnceDoNotShareFiles) {
     const std::string first = WriteProject("first", 3);
     const std::string second = WriteProject("second", 3);
