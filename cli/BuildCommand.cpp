@@ -37,6 +37,11 @@ int RunBuildCommand(const std::string& aProjectPath, const TBuildOptions& anOpti
     TProject project(ProgramFolder(), DefaultSetupFile());
     TProjectDocument document(project, prompter);
     document.Open();
+    if (!document.RepeatedKeys().empty()) {
+        std::cerr << "kelpforge-cli: nothing was built: a key that stands twice leaves out what its later "
+                     "lines say; keep one line for each key\n";
+        return 1;
+    }
     if (!anOptions.AllowMissing && RefuseDroppedRows(document.DroppedRows()))
         return 1;
     for (const std::string& assignment : anOptions.Overrides)

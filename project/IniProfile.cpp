@@ -5,6 +5,7 @@
 #include "base/TextUtil.h"
 #include "base/WholeFile.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -49,7 +50,7 @@ TIniProfile TIniProfile::Parse(std::string_view aText) {
             const size_t close = line.find(']');
             const std::string name = Trim(
                 std::string_view(line).substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            profile.fSections.push_back(TSection{name, {}, {}});
+            profile.fSections.push_back(TSection{name, {}, {}, {}});
             current = &profile.fSections.back();
             continue;
         }
@@ -75,7 +76,11 @@ TIniProfile TIniProfile::Load(const std::string& aPath) {
 }
 
 void TIniProfile::Add(TSection& aSection, TEntry anEntry) {
-    aSection.Index.try_emplace(FoldCase(anEntry.Key), aSection.Entries.size());
+    const auto [first, added] = aSection.Index.try_emplace(FoldCase(anEntry.Key), aSection.Entries.size());
+    if (!added && std::none_of(aSection.Repeated.begin(), aSection.Repeated.end(), [&](size_t anEntryIndex) {
+            return EqualsNoCase(aSection.Entries[anEntryIndex].Key, anEntry.Key);
+        }))
+        aSection.Repeated.push_back(first->second);
     aSection.Entries.push_back(std::move(anEntry));
 }
 
@@ -123,9 +128,18 @@ bool TIniProfile::ReadBool(std::string_view aSection, std::string_view aKey, boo
 std::vector<std::string> TIniProfile::KeyNames(std::string_view aSection) const {
     std::vector<std::string> names;
     if (const TSection* section = FindSection(aSection))
-        for (const TEntry& entry : section->Entries)
-            names.push_back(entry.Key);
+        for (size_t i = 0; i < section->Entries.size(); ++i)
+            if (section->Index.at(FoldCase(section->Entries[i].Key)) == i)
+                names.push_back(section->Entries[i].Key);
     return names;
+}
+
+std::vector<std::string> TIniProfile::RepeatedKeys(std::string_view aSection) const {
+    std::vector<std::string> keys;
+    if (const TSection* section = FindSection(aSection))
+        for (const size_t entry : section->Repeated)
+            keys.push_back(section->Entries[entry].Key);
+    return keys;
 }
 
 } // namespace kf

@@ -24,8 +24,11 @@ public:
     int ReadInteger(std::string_view aSection, std::string_view aKey, int aDefault) const;
     // On for any non-zero number.
     bool ReadBool(std::string_view aSection, std::string_view aKey, bool aDefault) const;
-    // The section's key names in the order they stand in the file.
+    // The section's key names in the order they stand in the file, each once: a key that stands
+    // again (as a merge may leave it) reads as its first line.
     std::vector<std::string> KeyNames(std::string_view aSection) const;
+    // The keys of the section that stand more than once, each once, in the order they stand.
+    std::vector<std::string> RepeatedKeys(std::string_view aSection) const;
 
 private:
     struct TEntry {
@@ -37,6 +40,7 @@ private:
         std::vector<TEntry> Entries;
         // Folded key to the first entry of that key, so that a look-up does not scan the section.
         std::unordered_map<std::string, size_t> Index;
+        std::vector<size_t> Repeated; // entries whose key stood before, first repetition only
     };
 
     static void Add(TSection& aSection, TEntry anEntry);

@@ -38,6 +38,7 @@ bool TProjectDocument::New() {
         return false;
     fCurrentFile.clear();
     fDroppedRows.clear();
+    fRepeatedKeys.clear();
     fProject.ResetToNew();
     return true;
 }
@@ -49,7 +50,7 @@ bool TProjectDocument::Open() {
     if (!chosen)
         return false;
     fCurrentFile = *chosen;
-    fDroppedRows = ReadProjectFile(fProject, fCurrentFile, fPrompter);
+    fDroppedRows = ReadProjectFile(fProject, fCurrentFile, fPrompter, &fRepeatedKeys);
     return true;
 }
 

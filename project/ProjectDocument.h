@@ -31,6 +31,8 @@ public:
     bool Open();
     // The rows that the last Open left out because their source files could not be opened.
     const std::vector<TDroppedRow>& DroppedRows() const { return fDroppedRows; }
+    // The keys that the opened file repeats, as "[Files] 0" (see ReadProjectFile).
+    const std::vector<std::string>& RepeatedKeys() const { return fRepeatedKeys; }
     bool Save();
     bool SaveAs();
 
@@ -39,6 +41,7 @@ private:
     Prompter& fPrompter;
     std::string fCurrentFile;
     std::vector<TDroppedRow> fDroppedRows;
+    std::vector<std::string> fRepeatedKeys;
 };
 
 } // namespace kf

@@ -148,8 +148,27 @@ void CheckProjectFileReadable(const std::string& aPath) {
                         std::to_string(kWholeFileLimit >> 20) + " MB, more than a project can be.");
 }
 
-std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter) {
+// Says which keys stand more than once: their later lines are not read.
+std::vector<std::string> ReportRepeatedKeys(const TIniProfile& anIni, Prompter& aPrompter) {
+    std::vector<std::string> repeated;
+    for (const char* section : {kSettings, "Files", "Shortcuts", "Regedit", "Shortcuts1", "Regedit1"})
+        for (const std::string& key : anIni.RepeatedKeys(section))
+            repeated.push_back("[" + std::string(section) + "] " + key);
+    if (!repeated.empty()) {
+        std::string text = "The project file repeats keys; only the first line of each was read:";
+        for (const std::string& key : repeated)
+            text += "\r" + key;
+        aPrompter.ShowMessage(TMessageBox{"Kelpforge", text, TMsgIcon::Warning, TMsgButtons::Ok, 0});
+    }
+    return repeated;
+}
+
+std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter,
+                                         std::vector<std::string>* aRepeatedKeys) {
     const TIniProfile ini = TIniProfile::Load(aPath);
+    std::vector<std::string> repeated = ReportRepeatedKeys(ini, aPrompter);
+    if (aRepeatedKeys != nullptr)
+        *aRepeatedKeys = std::move(repeated);
     ReadSettings(aProject, ini);
     ReadTexts(aProject);
     std::vector<TDroppedRow> dropped;

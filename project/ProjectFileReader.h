@@ -21,7 +21,9 @@ void CheckProjectFileReadable(const std::string& aPath);
 
 // Replaces the project with the content of the project file at aPath. A source file that can no
 // longer be opened costs its row, with a message through aPrompter; a missing or foreign file
-// gives the reading defaults. Returns the rows left out.
-std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter);
+// gives the reading defaults. A key that stands twice in a section is read from its first line,
+// with a message that names it, and listed in aRepeatedKeys ("[Files] 0"). Returns the rows left out.
+std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& aPath, Prompter& aPrompter,
+                                         std::vector<std::string>* aRepeatedKeys = nullptr);
 
 } // namespace kf

@@ -213,6 +213,26 @@ TEST_F(CliTest, AProjectPathThatIsNoReadableFileIsNamedWithTheReason) {
         }
 }
 
+// A merge may leave a key twice: show names it and reads the first line, a build refuses it.
+TEST_F(CliTest, AProjectThatRepeatsAKeyIsNamedAndNotBuilt) {
+    std::string project = ReadFile(WriteProject("twice", 2));
+    const size_t second = project.find("\n1=", project.find("[Files]"));
+    ASSERT_NE(second, std::string::npos);
+    project.replace(second, 3, "\n0=");
+    const std::string path = temp.WriteFile("twice.kfp", project);
+    int code = -1;
+    std::string output = Cli("show '" + path + "'", code);
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("The project file repeats keys; only the first line of each was read:\n[Files] 0"),
+              std::string::npos)
+        << output;
+    output = Cli("build '" + path + "' -o '" + temp.Path("twice.exe") + "'", code);
+    EXPECT_EQ(code, 1) << output;
+    EXPECT_NE(output.find("[Files] 0"), std::string::npos) << output;
+    EXPECT_NE(output.find("nothing was built"), std::string::npos) << output;
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("twice.exe")));
+}
+
 TEST_F(CliTest, TwoBuildsAtOnceDoNotShareFiles) {
     const std::string first = WriteProject("first", 3);
     const std::string second = WriteProject("second", 3);
