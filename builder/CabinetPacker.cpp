@@ -14,6 +14,17 @@ namespace kf {
 namespace {
 
 constexpr auto kPumpInterval = std::chrono::milliseconds(50);
+// The installer takes one whole cabinet a row: a cabinet holds at most 0x7FFFFFFF bytes, and its
+// one folder, so its file, at most 65,535 blocks of 32 KiB.
+constexpr uint64_t kLargestCabinet = 0x7FFFFFFF;
+constexpr uint64_t kLargestFile = 0x7FFF8000;
+
+[[noreturn]] void RefuseTooLarge(const std::string& aPath) {
+    throw Exception("The file " + aPath +
+                    " is too large for the setup: a file is packed into one cabinet of " +
+                    std::to_string(kLargestCabinet) + " bytes at most, which holds a file of up to " +
+                    std::to_string(kLargestFile) + " bytes when it does not shrink.");
+}
 
 void SetCompression(TQvCabWriter& aWriter, int aCompression) {
     if (aCompression == 0)
@@ -52,6 +63,13 @@ uint64_t TCabinetPacker::PackOne(size_t anIndex) {
     };
     // A source replaced by a folder, FIFO or device since Open is refused with a message naming it.
     RefuseNonRegularFile(row.SourcePath);
+    std::error_code sizeError;
+    if (std::filesystem::file_size(row.SourcePath, sizeError) > kLargestFile && !sizeError)
+        RefuseTooLarge(row.SourcePath);
+    writer.OnGetNextCabinet = [&row](TQvCabWriter&, TCCAB&, uint32_t aPreviousSize, bool&) {
+        if (aPreviousSize != 0)
+            RefuseTooLarge(row.SourcePath);
+    };
     writer.Open(cabinet);
     writer.AddFile(row.SourcePath, FileNameOf(row.SourcePath), false);
     writer.Close(true);

@@ -381,6 +381,27 @@ TEST_F(BuildDriverTest, ASetupPathThatNamesAnInputOfTheBuildIsRefusedAndTheInput
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("out")), {}), 2);
 }
 
+// A file larger than one cabinet holds is refused naming it and the limit, before it is read.
+TEST_F(BuildDriverTest, AFileTooLargeForOneCabinetIsRefusedNamingItAndTheLimit) {
+    AddFile("src/small.txt", "small", "%Install Path%\\small.txt");
+    AddFile("src/huge.bin", "", "%Install Path%\\huge.bin");
+    std::filesystem::resize_file(temp.Path("src/huge.bin"), 3ull << 30);
+    project.Compression = 0;
+    try {
+        Build();
+        ADD_FAILURE() << "built a file of 3 GiB";
+    } catch (const Exception& error) {
+        EXPECT_NE(std::string(error.what())
+                      .find("The file " + temp.Path("src/huge.bin") +
+                            " is too large for the setup: a file is packed into one "
+                            "cabinet of 2147483647 bytes at most"),
+                  std::string::npos)
+            << error.what();
+    }
+    EXPECT_FALSE(std::filesystem::exists(temp.Path("out/Setup.exe")));
+    EXPECT_TRUE(NoBuildFolderLeft());
+}
+
 // The build refuses, before it writes anything, each project whose data file the installer's own
 // reader would refuse, and names the row or field to mend.
 TEST_F(BuildDriverTest, WhatTheInstallerWouldRefuseStopsTheBuildNamingTheRowOrField) {
