@@ -62,8 +62,19 @@ std::optional<int64_t> ParseInteger(std::string_view aText) {
     return negative ? -value : value;
 }
 
-bool HasLineBreak(std::string_view aText) {
-    return aText.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+std::string ControlCharacterIn(std::string_view aText, bool anyControl) {
+    for (const char c : aText) {
+        const auto code = static_cast<unsigned char>(c);
+        if (c == '\r' || c == '\n')
+            return "a line break";
+        if (c == '\0')
+            return "a NUL character";
+        if (anyControl && (code < 0x20 || code == 0x7F) && c != '\t') {
+            static const char kDigits[] = "0123456789ABCDEF";
+            return std::string("the control character 0x") + kDigits[code >> 4] + kDigits[code & 15];
+        }
+    }
+    return {};
 }
 
 } // namespace kf

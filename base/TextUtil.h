@@ -15,7 +15,9 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 std::string FoldCase(std::string_view aText);
 // A decimal integer with an optional sign, or "0x"/"0X" and hexadecimal digits; nothing else.
 std::optional<int64_t> ParseInteger(std::string_view aText);
-// Whether the text holds a carriage return, a line feed or a NUL byte.
-bool HasLineBreak(std::string_view aText);
+// The first character that ends a line or a text, named for a message: "a line break" (CR or
+// LF) or "a NUL character"; with anyControl also "the control character 0x1B" for the other
+// control characters but tab. Empty when the text has none.
+std::string ControlCharacterIn(std::string_view aText, bool anyControl = false);
 
 } // namespace kf

@@ -38,9 +38,10 @@ std::vector<std::string> InstallPaths(const std::vector<TFileEntry>& aFiles) {
 }
 
 void CheckValue(const std::string& aValue, const std::string& aWhat, bool aListElement) {
+    const std::string character = ControlCharacterIn(aValue, true);
     const char* problem = nullptr;
-    if (HasLineBreak(aValue))
-        problem = "a line break";
+    if (!character.empty())
+        problem = character.c_str();
     else if (aListElement && aValue.find('?') != std::string::npos)
         problem = "\"?\", which the installer reads as the end of an entry";
     else if (!Utf8ToWindows1252(aValue))

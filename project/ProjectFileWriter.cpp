@@ -12,9 +12,9 @@ namespace kf {
 namespace {
 
 void CheckText(const std::string& aText, const std::string& aWhat) {
-    if (HasLineBreak(aText))
-        throw Exception("Cannot save the project: " + aWhat +
-                        " contains a line break. Remove it and save again");
+    if (const std::string character = ControlCharacterIn(aText); !character.empty())
+        throw Exception("Cannot save the project: " + aWhat + " contains " + character +
+                        ". Remove it and save again");
 }
 
 std::string RowName(const char* aList, size_t anIndex) {

@@ -97,6 +97,15 @@ TEST(InstallerDataFile, ValuesTheInstallerCannotReadStopTheBuildWithTheirName) {
     EXPECT_NE(CheckMessage(project).find("row 1 of the shortcut list contains a line break"),
               std::string::npos);
     project.Shortcuts.Clear();
+    project.Files[0].InstallTo = std::string("%Install Path%\\a\0b", 17);
+    EXPECT_NE(CheckMessage(project).find("row 1 of the file list contains a NUL character"),
+              std::string::npos);
+    project.Files[0].InstallTo = "%Install Path%\\\x1b]0;title\a.txt";
+    EXPECT_NE(CheckMessage(project).find("row 1 of the file list contains the control character 0x1B"),
+              std::string::npos);
+    project.Files[0].InstallTo = "%Install Path%\\a.txt";
+    project.SetProductName("Tab\tseparated");
+    EXPECT_EQ(CheckMessage(project), "");
 
     project.RegistryValues.Append({}, "20K|N=0a?b");
     EXPECT_NE(CheckMessage(project).find("row 1 of the registry list"), std::string::npos);
