@@ -62,19 +62,38 @@ std::optional<int64_t> ParseInteger(std::string_view aText) {
     return negative ? -value : value;
 }
 
+namespace {
+
+bool IsControl(char c) {
+    const auto code = static_cast<unsigned char>(c);
+    return (code < 0x20 || code == 0x7F) && c != '\t';
+}
+
+std::string Hex(char c) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    const auto code = static_cast<unsigned char>(c);
+    return {kDigits[code >> 4], kDigits[code & 15]};
+}
+
+} // namespace
+
 std::string ControlCharacterIn(std::string_view aText, bool anyControl) {
     for (const char c : aText) {
-        const auto code = static_cast<unsigned char>(c);
         if (c == '\r' || c == '\n')
             return "a line break";
         if (c == '\0')
             return "a NUL character";
-        if (anyControl && (code < 0x20 || code == 0x7F) && c != '\t') {
-            static const char kDigits[] = "0123456789ABCDEF";
-            return std::string("the control character 0x") + kDigits[code >> 4] + kDigits[code & 15];
-        }
+        if (anyControl && IsControl(c))
+            return "the control character 0x" + Hex(c);
     }
     return {};
+}
+
+std::string WithControlsEscaped(std::string_view aText) {
+    std::string text;
+    for (const char c : aText)
+        text += IsControl(c) ? "\\x" + Hex(c) : std::string(1, c);
+    return text;
 }
 
 } // namespace kf

@@ -19,5 +19,8 @@ std::optional<int64_t> ParseInteger(std::string_view aText);
 // LF) or "a NUL character"; with anyControl also "the control character 0x1B" for the other
 // control characters but tab. Empty when the text has none.
 std::string ControlCharacterIn(std::string_view aText, bool anyControl = false);
+// aText with every control character but tab written as \xNN, so that printing a name from a file
+// cannot move, clear or retitle a terminal.
+std::string WithControlsEscaped(std::string_view aText);
 
 } // namespace kf

@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/OSError.h"
+#include "base/TextUtil.h"
 #include "cli/EmbeddedCabinet.h"
 #include "cli/SetupJson.h"
 #include "runtime/core/ByteWindow.h"
@@ -52,15 +53,15 @@ void PrintCabinets(const TSetupContents& aContents) {
     std::cout << "File cabinets: " << own << '\n';
     for (size_t i = 0; i < rows.size(); ++i) {
         std::cout << "  " << std::setw(4) << i + 1 << "  offset " << layout.CabinetOffsets[i] << "  size "
-                  << layout.CabinetSizes[i] << "  " << aContents.FileMembers[i].Name << " -> "
-                  << aContents.Data.Files[i].InstallTo;
+                  << layout.CabinetSizes[i] << "  " << WithControlsEscaped(aContents.FileMembers[i].Name)
+                  << " -> " << WithControlsEscaped(aContents.Data.Files[i].InstallTo);
         if (rows[i] != i)
             std::cout << "  (the cabinet of file " << rows[i] + 1 << ')';
         std::cout << '\n';
     }
     std::cout << "Main cabinet: offset " << layout.MainOffset << "  size " << layout.MainSize << '\n';
     for (const TCabinetMember& member : aContents.MainMembers)
-        std::cout << "  " << member.Name << " (" << member.Length << " bytes)\n";
+        std::cout << "  " << WithControlsEscaped(member.Name) << " (" << member.Length << " bytes)\n";
 }
 
 void ExtractMainMembers(TByteSource& aSetup, const TSetupContents& aContents,
@@ -117,7 +118,7 @@ int RunInspectCommand(const std::string& aSetupPath, bool aJson) {
         std::cout << SetupJson(aSetupPath, file.Size(), contents);
         return 0;
     }
-    std::cout << "Setup file: " << aSetupPath << " (" << file.Size() << " bytes)\n"
+    std::cout << "Setup file: " << WithControlsEscaped(aSetupPath) << " (" << file.Size() << " bytes)\n"
               << "Installer runtime: " << contents.Layout.StubSize << " bytes, for "
               << MachineName(contents.RuntimeMachine) << " Windows\n";
     PrintCabinets(contents);
@@ -129,7 +130,7 @@ int RunInspectCommand(const std::string& aSetupPath, bool aJson) {
         std::cout << "Signature: none\n";
     std::cout << kDataFileName << ":\n";
     for (size_t i = 0; i < contents.DataLines.size(); ++i)
-        std::cout << std::setw(4) << i + 1 << "  " << contents.DataLines[i] << '\n';
+        std::cout << std::setw(4) << i + 1 << "  " << WithControlsEscaped(contents.DataLines[i]) << '\n';
     std::cout << "The sizes add up and every cabinet's checksums hold.\n";
     return 0;
 }
@@ -155,7 +156,8 @@ int RunExtractCommand(const std::string& aSetupPath, const std::string& aFolder)
         throw;
     }
     for (size_t i = 0; i < contents.Data.Files.size(); ++i)
-        std::cout << TargetPath(folder, contents.Data.Files[i].InstallTo, i).string() << '\n';
+        std::cout << WithControlsEscaped(TargetPath(folder, contents.Data.Files[i].InstallTo, i).string())
+                  << '\n';
     return 0;
 }
 

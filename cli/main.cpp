@@ -1,4 +1,5 @@
 #include "base/Exception.h"
+#include "base/TextUtil.h"
 #include "cli/BuildCommand.h"
 #include "cli/CliPrompter.h"
 #include "cli/FieldOverrides.h"
@@ -42,20 +43,21 @@ constexpr const char* kUsage =
     "       kelpforge-cli --version | --help\n";
 
 void PrintProject(const kf::TProject& aProject, const std::string& aTitle) {
-    std::cout << aTitle << "\n"
-              << "Product: " << aProject.ProductName() << ' ' << aProject.ProductVersion << "\n"
-              << "Company: " << aProject.CompanyName << "\n"
-              << "Setup file: " << aProject.SetupFile << "\n"
-              << "Install folder: " << aProject.InstallFolder() << "\n"
+    const auto shown = [](const std::string& aText) { return kf::WithControlsEscaped(aText); };
+    std::cout << shown(aTitle) << "\n"
+              << "Product: " << shown(aProject.ProductName()) << ' ' << shown(aProject.ProductVersion) << "\n"
+              << "Company: " << shown(aProject.CompanyName) << "\n"
+              << "Setup file: " << shown(aProject.SetupFile) << "\n"
+              << "Install folder: " << shown(aProject.InstallFolder()) << "\n"
               << "Files: " << aProject.Summary().TotalFiles << " (" << aProject.Summary().TotalSize << ")\n";
     for (const kf::TFileEntry& row : aProject.Files)
-        std::cout << "  " << row.SourcePath << " -> " << row.InstallTo << '\n';
+        std::cout << "  " << shown(row.SourcePath) << " -> " << shown(row.InstallTo) << '\n';
     std::cout << "Shortcuts: " << aProject.Shortcuts.Rows().size() << "\n";
     for (const std::string& line : aProject.Shortcuts.Lines())
-        std::cout << "  " << line << '\n';
+        std::cout << "  " << shown(line) << '\n';
     std::cout << "Registry values: " << aProject.RegistryValues.Rows().size() << "\n";
     for (const std::string& line : aProject.RegistryValues.Lines())
-        std::cout << "  " << line << '\n';
+        std::cout << "  " << shown(line) << '\n';
 }
 
 int RunProjectCommand(const std::string& aCommand, const std::string& aPath) {

@@ -233,6 +233,25 @@ TEST_F(CliTest, AProjectThatRepeatsAKeyIsNamedAndNotBuilt) {
     EXPECT_FALSE(std::filesystem::exists(temp.Path("twice.exe")));
 }
 
+// A name from a file cannot drive the terminal: show and inspect print its control characters as
+// \xNN.
+TEST_F(CliTest, ShowAndInspectPrintControlCharactersOfNamesEscaped) {
+    std::string project = ReadFile(WriteProject("controls", 1));
+    const size_t name = project.find("\n1=");
+    ASSERT_NE(name, std::string::npos);
+    project.insert(name + 3, "\x1b]0;retitled\x07");
+    int code = -1;
+    std::string output = Cli("show '" + temp.WriteFile("controls.kfp", project) + "'", code);
+    EXPECT_EQ(code, 0) << output;
+    EXPECT_NE(output.find("Product: \\x1B]0;retitled\\x07"), std::string::npos) << output;
+    EXPECT_EQ(output.find('\x1b'), std::string::npos);
+
+    const std::string setup = SetupWithInstallPaths({"%Install Path%\\a\x1b[2Jb.txt"});
+    output = Cli("inspect '" + setup + "'", code);
+    EXPECT_NE(output.find("a\\x1B[2Jb.txt"), std::string::npos) << output;
+    EXPECT_EQ(output.find('\x1b'), std::string::npos);
+}
+
 TEST_F(CliTest, TwoBuildsAtOnceDoNotShareFiles) {
     const std::string first = WriteProject("first", 3);
     const std::string second = WriteProject("second", 3);
