@@ -140,7 +140,8 @@ int RunExtractCommand(const std::string& aSetupPath, const std::string& aFolder)
     const TSetupContents contents = ReadSetup(aSetupPath, file);
     const std::filesystem::path folder(aFolder);
     std::error_code error;
-    if (std::filesystem::exists(folder) && !std::filesystem::is_empty(folder, error))
+    if (std::filesystem::exists(folder) &&
+        (!std::filesystem::is_directory(folder) || !std::filesystem::is_empty(folder, error)))
         throw Exception("Refusing to extract into " + aFolder + ": it is there and not an empty folder");
     for (size_t i = 0; i < contents.Data.Files.size(); ++i)
         TargetPath(folder, contents.Data.Files[i].InstallTo, i);

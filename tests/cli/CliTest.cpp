@@ -456,6 +456,11 @@ TEST_F(CliTest, ExtractWritesEverythingOrNothing) {
     EXPECT_EQ(code, 1) << full;
     EXPECT_NE(full.find("not an empty folder"), std::string::npos) << full;
     EXPECT_EQ(ReadFile(temp.Path("full/keep.txt")), "mine");
+    const std::string file = temp.WriteFile("empty-file", "");
+    EXPECT_NE(Cli("extract '" + temp.Path("half/Setup.exe") + "' '" + file + "' 2>&1", code)
+                  .find("not an empty folder"),
+              std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_regular_file(file));
 }
 
 TEST_F(CliTest, AProjectPositionOutOfRangeIsRefusedInsteadOfBuildingASetupInspectRefuses) {
@@ -473,6 +478,14 @@ TEST_F(CliTest, AProjectPositionOutOfRangeIsRefusedInsteadOfBuildingASetupInspec
         << output;
     EXPECT_EQ(output.find("successfully"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(temp.Path("range/Setup.exe")));
+    for (const char* compression : {"5=-1", "5=7"}) {
+        edited = stored;
+        edited.replace(stored.find("\r\n5=1\r\n") + 2, 3, compression);
+        temp.WriteFile("range.kfp", edited);
+        EXPECT_NE(Cli("build '" + project + "'", code).find("No compression is chosen (General page)"),
+                  std::string::npos);
+        EXPECT_EQ(code, 1);
+    }
     temp.WriteFile("range.kfp", stored);
     ASSERT_EQ((Cli("build '" + project + "'", code), code), 0);
     Cli("inspect '" + temp.Path("range/Setup.exe") + "'", code);
