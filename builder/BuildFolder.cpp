@@ -22,17 +22,18 @@ constexpr std::string_view kPrefix = "kelpforge-build-";
 
 } // namespace
 
-TBuildFolder::TBuildFolder() {
-    const std::filesystem::path parent = std::filesystem::temp_directory_path();
+TBuildFolder::TBuildFolder() : TBuildFolder(std::filesystem::temp_directory_path(), kPrefix) {}
+
+TBuildFolder::TBuildFolder(const std::filesystem::path& aParent, std::string_view aPrefix) {
     RemoveAbandoned(
-        parent, [](std::string_view aName) { return IsTemporaryName(aName, kPrefix); }, true);
+        aParent, [aPrefix](std::string_view aName) { return IsTemporaryName(aName, aPrefix); }, true);
     while (fDescriptor < 0) {
-        std::string pattern = (parent / (std::string(kPrefix) + "XXXXXX")).string();
+        std::string pattern = (aParent / (std::string(aPrefix) + "XXXXXX")).string();
         if (::mkdtemp(pattern.data()) == nullptr)
-            CannotCreate(parent, errno);
+            CannotCreate(aParent, errno);
         fDescriptor = ::open(pattern.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
         if (fDescriptor < 0)
-            CannotCreate(parent, errno);
+            CannotCreate(aParent, errno);
         if (!TakeOwnership(fDescriptor, pattern)) {
             ::close(fDescriptor);
             fDescriptor = -1;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace kf {
 
@@ -11,11 +12,15 @@ namespace kf {
 class TBuildFolder {
 public:
     TBuildFolder();
+    // The same kind of folder in aParent, named aPrefix and six more characters: a killed run's
+    // folder of that name is removed by the next run that makes one there.
+    TBuildFolder(const std::filesystem::path& aParent, std::string_view aPrefix);
     ~TBuildFolder();
     TBuildFolder(const TBuildFolder&) = delete;
     TBuildFolder& operator=(const TBuildFolder&) = delete;
 
     std::string Path(const std::string& aName) const { return (fPath / aName).string(); }
+    const std::filesystem::path& Root() const { return fPath; }
 
 private:
     std::filesystem::path fPath;

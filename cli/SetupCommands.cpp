@@ -3,8 +3,10 @@
 #include "base/Exception.h"
 #include "base/OSError.h"
 #include "base/TextUtil.h"
+#include "builder/BuildFolder.h"
 #include "cli/EmbeddedCabinet.h"
 #include "cli/SetupJson.h"
+#include "cli/StopSignals.h"
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/FileSource.h"
 #include "runtime/core/PathTokens.h"
@@ -76,9 +78,12 @@ void ExtractMainMembers(TByteSource& aSetup, const TSetupContents& aContents,
         main.ExtractTo(i, (aFolder / aContents.MainMembers[i].Name).string());
 }
 
-void ExtractAll(TByteSource& aSetup, const TSetupContents& aContents, const std::filesystem::path& aFolder) {
+void ExtractAll(TByteSource& aSetup, const TSetupContents& aContents, const std::filesystem::path& aFolder,
+                const TStopSignals& aStop) {
     ExtractMainMembers(aSetup, aContents, aFolder);
     for (size_t i = 0; i < aContents.Data.Files.size(); ++i) {
+        if (aStop.Raised())
+            throw Exception("Stopped by a signal; nothing was extracted");
         const std::filesystem::path target = TargetPath(aFolder, aContents.Data.Files[i].InstallTo, i);
         TByteWindow window(aSetup, aContents.Layout.CabinetOffsets[i], aContents.Layout.CabinetSizes[i]);
         TEmbeddedCabinet cabinet(window, FileCabinetName(i));
@@ -89,17 +94,14 @@ void ExtractAll(TByteSource& aSetup, const TSetupContents& aContents, const std:
     }
 }
 
-// A new folder beside aFolder, on the same file system, for one rename at the end.
-std::filesystem::path StagingFolderFor(const std::filesystem::path& aFolder) {
+// The parent of aFolder, where its staging folder goes, on the same file system for one rename.
+std::filesystem::path ParentOf(const std::filesystem::path& aFolder) {
     std::filesystem::path absolute = std::filesystem::absolute(aFolder).lexically_normal();
     if (!absolute.has_filename())
         absolute = absolute.parent_path();
     const std::filesystem::path parent = absolute.parent_path();
     std::filesystem::create_directories(parent);
-    std::string pattern = (parent / ".kelpforge-extract-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw Exception("Cannot create a folder in " + parent.string() + ": " + SystemErrorText(errno));
-    return pattern;
+    return parent;
 }
 
 // The staging folder was made for this user alone; the folder it becomes has the mode of any new one.
@@ -146,16 +148,13 @@ int RunExtractCommand(const std::string& aSetupPath, const std::string& aFolder)
     for (size_t i = 0; i < contents.Data.Files.size(); ++i)
         TargetPath(folder, contents.Data.Files[i].InstallTo, i);
     // Everything goes to a folder beside the target first, which becomes the target when all is out.
-    const std::filesystem::path staging = StagingFolderFor(folder);
-    try {
-        ExtractAll(file, contents, staging);
-        GiveUsualMode(staging);
-        std::filesystem::remove(folder, error);
-        std::filesystem::rename(staging, folder);
-    } catch (...) {
-        std::filesystem::remove_all(staging, error);
-        throw;
-    }
+    // A run that is killed leaves it behind, locked no more, for the next run to remove.
+    const TStopSignals stop;
+    const TBuildFolder staging(ParentOf(folder), ".kelpforge-extract-");
+    ExtractAll(file, contents, staging.Root(), stop);
+    GiveUsualMode(staging.Root());
+    std::filesystem::remove(folder, error);
+    std::filesystem::rename(staging.Root(), folder);
     for (size_t i = 0; i < contents.Data.Files.size(); ++i)
         std::cout << WithControlsEscaped(TargetPath(folder, contents.Data.Files[i].InstallTo, i).string())
                   << '\n';

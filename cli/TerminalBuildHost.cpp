@@ -2,7 +2,6 @@
 
 #include "builder/BuildDriver.h"
 
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -10,38 +9,19 @@ namespace kf {
 
 namespace {
 
-volatile std::sig_atomic_t gInterrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    gInterrupted = 1;
-}
-
 constexpr int kBarWidth = 30;
-// Ctrl+C, kill and a closed terminal all stop the build the same way, cleaning up behind it.
-constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 } // namespace
 
-TTerminalBuildHost::TTerminalBuildHost(bool aQuiet) : fTerminal(!aQuiet && ::isatty(STDERR_FILENO) == 1) {
-    gInterrupted = 0;
-    static_assert(std::size(kStopSignals) == kStopSignalCount);
-    // A signal that was ignored (nohup) stays ignored.
-    for (size_t i = 0; i < std::size(kStopSignals); ++i) {
-        fPreviousHandlers[i] = std::signal(kStopSignals[i], OnInterrupt);
-        if (fPreviousHandlers[i] == SIG_IGN)
-            std::signal(kStopSignals[i], SIG_IGN);
-    }
-}
+TTerminalBuildHost::TTerminalBuildHost(bool aQuiet) : fTerminal(!aQuiet && ::isatty(STDERR_FILENO) == 1) {}
 
 TTerminalBuildHost::~TTerminalBuildHost() {
-    for (size_t i = 0; i < std::size(kStopSignals); ++i)
-        std::signal(kStopSignals[i], fPreviousHandlers[i]);
     if (fTerminal && fPercent >= 0)
         std::fputs("\r\033[K", stderr);
 }
 
 bool TTerminalBuildHost::Interrupted() const {
-    return gInterrupted != 0;
+    return fStopSignals.Raised();
 }
 
 void TTerminalBuildHost::ShowStatus(const std::string& aText) {
@@ -57,7 +37,7 @@ void TTerminalBuildHost::ShowProgress(int aPercent) {
 }
 
 void TTerminalBuildHost::ProcessEvents() {
-    if (gInterrupted != 0 && fDriver != nullptr)
+    if (fStopSignals.Raised() && fDriver != nullptr)
         fDriver->RequestCancel();
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "builder/BuildHost.h"
-
-#include <cstddef>
+#include "cli/StopSignals.h"
 
 namespace kf {
 
@@ -28,9 +27,7 @@ public:
 private:
     void Draw();
 
-    static constexpr size_t kStopSignalCount = 3;
-    using THandler = void (*)(int);
-    THandler fPreviousHandlers[kStopSignalCount] = {};
+    TStopSignals fStopSignals;
     TBuildDriver* fDriver = nullptr;
     bool fTerminal;
     std::string fStatus;

@@ -127,3 +127,35 @@ TEST_F(KilledBuildTest, SigtermAndSighupStopTheBuildAndItCleansUpBehindItself) {
         EXPECT_TRUE(Entries(output, "").empty()) << Entries(output, "")[0];
     }
 }
+
+// An extract stopped by a signal removes its staging folder; one killed outright leaves it, and the
+// next extract beside it removes it.
+TEST_F(KilledBuildTest, AStoppedExtractCleansUpAndAKilledOnesFolderGoesWithTheNextOne) {
+    TProject project(programFolder, temp.Path("many/Setup.exe"));
+    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
+    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
+    project.Compression = 0;
+    for (int i = 0; i < 1000; ++i)
+        project.Files.push_back(
+            TFileEntry{temp.WriteFile("many/f" + std::to_string(i), test::NoiseBytes(32768, i)), "0",
+                       "%Install Path%\\f" + std::to_string(i)});
+    SaveProjectFile(project, temp.Path("many.kfp"));
+    int code = -1;
+    const std::string built = Cli("build '" + temp.Path("many.kfp") + "' --quiet", code);
+    ASSERT_EQ(code, 0) << built;
+    const std::string extract = "extract '" + temp.Path("many/Setup.exe") + "' '" + output + "/";
+    for (const int signal : {SIGTERM, SIGKILL}) {
+        const pid_t run = Start(extract + "x'");
+        ASSERT_TRUE(WaitFor(output, ".kelpforge-extract-"));
+        const int status = Stop(run, signal);
+        if (signal == SIGTERM) {
+            ASSERT_TRUE(WIFEXITED(status));
+            EXPECT_EQ(WEXITSTATUS(status), 1);
+            EXPECT_TRUE(Entries(output, "").empty()) << Entries(output, "")[0];
+        }
+    }
+    ASSERT_EQ(Entries(output, ".kelpforge-extract-").size(), 1u);
+    const std::string extracted = Cli(extract + "y'", code);
+    ASSERT_EQ(code, 0) << extracted;
+    EXPECT_EQ(Entries(output, ""), std::vector<std::string>{"y"});
+}
