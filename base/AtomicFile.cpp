@@ -10,7 +10,7 @@ void WriteFileAtomically(const std::string& aPath, std::string_view aBytes) {
     const bool done = temporary.IsOpen() && temporary.WriteAll(aBytes) && temporary.CopyModeFrom(aPath) &&
                       temporary.CommitTo(aPath);
     if (!done)
-        throw Exception("Unable to write to " + aPath);
+        throw Exception(temporary.FailureText(aPath));
 }
 
 } // namespace kf

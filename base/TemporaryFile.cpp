@@ -1,6 +1,7 @@
 #include "base/TemporaryFile.h"
 
 #include "base/AbandonedFiles.h"
+#include "base/OSError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -77,6 +78,8 @@ TTemporaryFile::TTemporaryFile(const std::string& aTarget) {
         }
     }
     fCreated = fDescriptor >= 0;
+    if (!fCreated)
+        fError = errno;
 }
 
 // The lock is taken on a descriptor of its own, so that it lasts when Seal closes the file for
@@ -105,7 +108,7 @@ bool TTemporaryFile::WriteAll(std::string_view aBytes) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            return false;
+            return Failed(written < 0 ? errno : ENOSPC);
         aBytes.remove_prefix(static_cast<size_t>(written));
     }
     return true;
@@ -115,23 +118,40 @@ bool TTemporaryFile::CopyModeFrom(const std::string& aTarget) {
     struct stat info {};
     if (::stat(aTarget.c_str(), &info) != 0)
         return true;
-    return ::fchmod(fDescriptor, info.st_mode & 07777) == 0;
+    return ::fchmod(fDescriptor, info.st_mode & 07777) == 0 || Failed(errno);
 }
 
 bool TTemporaryFile::Seal() {
     if (fDescriptor < 0)
         return true;
-    const bool synced = ::fsync(fDescriptor) == 0;
-    return Close() && synced;
+    if (::fsync(fDescriptor) != 0) {
+        Failed(errno);
+        Close();
+        return false;
+    }
+    return Close() || Failed(errno);
 }
 
 bool TTemporaryFile::CommitTo(const std::string& aTarget) {
     if (!Seal())
         return false;
     fRenamed = ::rename(fPath.c_str(), aTarget.c_str()) == 0;
-    if (fRenamed)
-        SyncFolderOf(aTarget);
-    return fRenamed;
+    if (!fRenamed)
+        return Failed(errno);
+    SyncFolderOf(aTarget);
+    return true;
+}
+
+bool TTemporaryFile::Failed(int anError) {
+    fError = anError;
+    return false;
+}
+
+std::string TTemporaryFile::FailureText(const std::string& aTarget) const {
+    std::string text = "Unable to write to " + aTarget;
+    if (fError != 0)
+        text += ": " + SystemErrorText(fError);
+    return text;
 }
 
 bool TTemporaryFile::Close() {

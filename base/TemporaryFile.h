@@ -24,16 +24,21 @@ public:
     bool Seal();
     // Flushes to disk, closes and renames over the target.
     bool CommitTo(const std::string& aTarget);
+    // "Unable to write to <aTarget>" and the system's reason for the step that failed.
+    std::string FailureText(const std::string& aTarget) const;
 
 private:
     bool Close();
     bool Own();
+    // Keeps errno as the reason of a failed step; returns false.
+    bool Failed(int anError);
 
     std::string fPath;
     int fDescriptor = -1;
     int fLock = -1; // holds the owner's lock, also after Seal
     bool fCreated = false;
     bool fRenamed = false;
+    int fError = 0;
 };
 
 } // namespace kf

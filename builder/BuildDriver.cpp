@@ -1,6 +1,7 @@
 #include "builder/BuildDriver.h"
 
 #include "base/Exception.h"
+#include "base/OSError.h"
 #include "base/RegularFile.h"
 #include "base/TemporaryFile.h"
 #include "builder/BuildInputs.h"
@@ -16,6 +17,7 @@
 #include "runtime/core/SetupContents.h"
 #include "runtime/core/SharedCabinets.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,11 +37,12 @@ constexpr const char* kReadmeFile = "readme.rtf";
 constexpr const char* kMainCabinet = "kelpforge.cab";
 
 void WriteBytes(const std::string& aPath, const std::string& aBytes) {
+    errno = 0;
     std::ofstream file(aPath, std::ios::binary | std::ios::trunc);
     file << aBytes;
     file.close();
     if (!file)
-        throw Exception("Unable to write to " + aPath);
+        throw Exception("Unable to write to " + aPath + (errno != 0 ? ": " + SystemErrorText(errno) : ""));
 }
 
 uint64_t FileSizeOf(const std::string& aPath) {
@@ -281,11 +284,11 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
     const std::string mainCabinet = aFolder.Path(kMainCabinet);
     Append(setup, mainCabinet, false);
     if (!setup.WriteAll(Trailer(FileSizeOf(mainCabinet))) || !setup.CopyModeFrom(target) || !setup.Seal())
-        throw Exception("Unable to write to " + target);
+        throw Exception(setup.FailureText(target));
     if (!fSignCommand.empty())
         SignFile(fSignCommand, setup.Path());
     if (!setup.CommitTo(target))
-        throw Exception("Unable to write to " + target);
+        throw Exception(setup.FailureText(target));
     fSetupSize = FileSizeOf(target);
     fProgress.Advance(100);
     Message("Installer was successfully created!\r\rFile size: " + std::to_string(fSetupSize) + " bytes",
@@ -313,7 +316,7 @@ bool TBuildDriver::Append(TTemporaryFile& aSetup, const std::string& aPath, bool
                 return false;
         }
         if (!aSetup.WriteAll(std::string_view(chunk.data(), count)))
-            throw Exception("Unable to write to " + fProject.SetupFile);
+            throw Exception(aSetup.FailureText(fProject.SetupFile));
         copied += count;
         if (anOnBytes)
             anOnBytes(copied);

@@ -252,6 +252,27 @@ TEST_F(CliTest, ShowAndInspectPrintControlCharactersOfNamesEscaped) {
     EXPECT_EQ(output.find('\x1b'), std::string::npos);
 }
 
+// A full disk is named as the reason, and the partial setup goes: an 8 KiB file system of its own
+// in a private namespace.
+TEST_F(CliTest, AFullDiskIsNamedAndLeavesNoPartialSetup) {
+    const std::string project = WriteProject("full", 1);
+    temp.WriteFile("full/src/f0.txt", test::NoiseBytes(100000));
+    const std::string disk = temp.Path("disk");
+    std::filesystem::create_directories(disk);
+    int code = -1;
+    const std::string output =
+        RunCommand("unshare --user --map-root-user --mount sh -c \"mount -t tmpfs -o size=8k tmpfs '" +
+                       disk + "' && " + environment + "'" KF_BIN_FOLDER "/kelpforge-cli' build '" + project +
+                       "' --quiet -o '" + disk + "/Setup.exe'; echo exit=\\$?; ls -A '" + disk + "'\"",
+                   code);
+    EXPECT_NE(
+        output.find("kelpforge-cli: Unable to write to " + disk + "/Setup.exe: No space left on device"),
+        std::string::npos)
+        << output;
+    EXPECT_NE(output.find("exit=1"), std::string::npos) << output;
+    EXPECT_EQ(output.find(".Setup.exe."), std::string::npos) << output;
+}
+
 TEST_F(CliTest, TwoBuildsAtOnceDoNotShareFiles) {
     const std::string first = WriteProject("first", 3);
     const std::string second = WriteProject("second", 3);
