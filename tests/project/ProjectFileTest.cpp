@@ -350,7 +350,7 @@ TEST_F(ProjectFileTest, AFailedWriteLeavesThePreviousFileByteForByte) {
             try {
                 SaveProjectFile(project, path);
             } catch (const Exception& error) {
-                EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
+                EXPECT_EQ(std::string(error.what()), "Unable to write to " + path + ": File too large");
                 throw;
             }
         },

@@ -112,7 +112,8 @@ TEST_F(SettingsTest, UnwritableSettingsAreReportedAndTheWindowStillCloses) {
     EXPECT_FALSE(form.isVisible());
     ASSERT_EQ(fPrompter.Shown.size(), 1u);
     EXPECT_EQ(fPrompter.Shown[0].Caption, "Kelpforge");
-    EXPECT_EQ(fPrompter.Shown[0].Text, "Unable to write to " + fFolder.Path("blocker/Kelpforge.ini") + ".");
+    EXPECT_EQ(fPrompter.Shown[0].Text,
+              "Unable to write to " + fFolder.Path("blocker/Kelpforge.ini") + ": Not a directory.");
 }
 
 TEST_F(SettingsTest, TheSigningDialogStoresTheSignCommandAndClosingKeepsIt) {
