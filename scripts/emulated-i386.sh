@@ -41,7 +41,7 @@ printf '%s' ":kelpforge-i386:M::$magic:$mask:$qemu:F" >/proc/sys/fs/binfmt_misc/
 unset KF_I386_NAMESPACE
 
 # qemu traces the system calls of what it runs when asked: a program run natively prints none.
-if ! QEMU_STRACE=1 "$wine32" --version 2>&1 >/dev/null | grep -q exit_group; then
+if ! QEMU_STRACE=1 "$wine32" --version 2>&1 >/dev/null | grep exit_group >/dev/null; then
     echo "emulated-i386.sh: $wine32 did not go through $qemu" >&2
     exit 1
 fi
