@@ -176,6 +176,13 @@ std::vector<TDroppedRow> ReadProjectFile(TProject& aProject, const std::string& 
     aProject.RefreshFileList();
     const int storedLaunch = ini.ReadInteger(kSettings, "20", -1);
     aProject.SetLaunchFileIndex(storedLaunch);
+    if (storedLaunch < -1 || storedLaunch >= static_cast<int64_t>(kept.size()))
+        aPrompter.ShowMessage(TMessageBox{"Kelpforge",
+                                          "The file to launch (Finish page) is file " +
+                                              std::to_string(int64_t{storedLaunch} + 1) +
+                                              ", but the project has " + std::to_string(kept.size()) +
+                                              " files: no file is launched until one is chosen.",
+                                          TMsgIcon::Warning, TMsgButtons::Ok, 0});
     aProject.Shortcuts.ReplaceRows(
         ReadRows<TShortcutEntry>(ini, "Shortcuts", 2, [](std::vector<std::string> f) {
             return TShortcutEntry{std::move(f[0]), std::move(f[1])};

@@ -261,8 +261,8 @@ TEST_F(CliTest, AFullDiskIsNamedAndLeavesNoPartialSetup) {
     std::filesystem::create_directories(disk);
     int code = -1;
     const std::string output =
-        RunCommand("unshare --user --map-root-user --mount sh -c \"mount -t tmpfs -o size=8k tmpfs '" +
-                       disk + "' && " + environment + "'" KF_BIN_FOLDER "/kelpforge-cli' build '" + project +
+        RunCommand("unshare --user --map-root-user --mount sh -c \"mount -t tmpfs -o size=8k tmpfs '" + disk +
+                       "' && " + environment + "'" KF_BIN_FOLDER "/kelpforge-cli' build '" + project +
                        "' --quiet -o '" + disk + "/Setup.exe'; echo exit=\\$?; ls -A '" + disk + "'\"",
                    code);
     EXPECT_NE(
@@ -271,6 +271,19 @@ TEST_F(CliTest, AFullDiskIsNamedAndLeavesNoPartialSetup) {
         << output;
     EXPECT_NE(output.find("exit=1"), std::string::npos) << output;
     EXPECT_EQ(output.find(".Setup.exe."), std::string::npos) << output;
+}
+
+// A launch file that names no row is said, not dropped in silence.
+TEST_F(CliTest, ALaunchFileThatNamesNoRowIsSaid) {
+    std::string project = ReadFile(WriteProject("launch", 2));
+    const size_t key = project.find("\r\n20=-1\r\n");
+    ASSERT_NE(key, std::string::npos) << project;
+    project.replace(key, 9, "\r\n20=5\r\n");
+    int code = -1;
+    const std::string output = Cli("show '" + temp.WriteFile("launch.kfp", project) + "'", code);
+    EXPECT_NE(output.find("The file to launch (Finish page) is file 6, but the project has 2 files"),
+              std::string::npos)
+        << output;
 }
 
 TEST_F(CliTest, TwoBuildsAtOnceDoNotShareFiles) {
