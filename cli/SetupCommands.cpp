@@ -20,6 +20,8 @@
 #include <iomanip>
 #include <iostream>
 #include <sys/stat.h>
+#include <unordered_map>
+#include <vector>
 
 namespace kf {
 
@@ -78,20 +80,31 @@ void ExtractMainMembers(TByteSource& aSetup, const TSetupContents& aContents,
         main.ExtractTo(i, (aFolder / aContents.MainMembers[i].Name).string());
 }
 
-void ExtractAll(TByteSource& aSetup, const TSetupContents& aContents, const std::filesystem::path& aFolder,
-                const TStopSignals& aStop) {
+// Extracts every file; returns where each row's file went, relative to aFolder. Two rows whose
+// paths differ only in case are one file on Windows: the later replaces the earlier under the
+// earlier's name, as when installed.
+std::vector<std::filesystem::path> ExtractAll(TByteSource& aSetup, const TSetupContents& aContents,
+                                              const std::filesystem::path& aFolder,
+                                              const TStopSignals& aStop) {
     ExtractMainMembers(aSetup, aContents, aFolder);
+    std::vector<std::filesystem::path> written;
+    std::unordered_map<std::string, std::filesystem::path> firstSpelling;
     for (size_t i = 0; i < aContents.Data.Files.size(); ++i) {
         if (aStop.Raised())
             throw Exception("Stopped by a signal; nothing was extracted");
-        const std::filesystem::path target = TargetPath(aFolder, aContents.Data.Files[i].InstallTo, i);
+        const std::filesystem::path own = TargetPath({}, aContents.Data.Files[i].InstallTo, i);
+        const std::filesystem::path relative =
+            firstSpelling.try_emplace(FoldCase(own.string()), own).first->second;
+        const std::filesystem::path target = aFolder / relative;
         TByteWindow window(aSetup, aContents.Layout.CabinetOffsets[i], aContents.Layout.CabinetSizes[i]);
         TEmbeddedCabinet cabinet(window, FileCabinetName(i));
         std::filesystem::create_directories(target.parent_path());
         // A later row to the same place replaces the earlier one, as it does when installed.
         std::filesystem::remove(target);
         cabinet.ExtractTo(0, target.string());
+        written.push_back(relative);
     }
+    return written;
 }
 
 // The parent of aFolder, where its staging folder goes, on the same file system for one rename.
@@ -151,13 +164,12 @@ int RunExtractCommand(const std::string& aSetupPath, const std::string& aFolder)
     // A run that is killed leaves it behind, locked no more, for the next run to remove.
     const TStopSignals stop;
     const TBuildFolder staging(ParentOf(folder), ".kelpforge-extract-");
-    ExtractAll(file, contents, staging.Root(), stop);
+    const std::vector<std::filesystem::path> written = ExtractAll(file, contents, staging.Root(), stop);
     GiveUsualMode(staging.Root());
     std::filesystem::remove(folder, error);
     std::filesystem::rename(staging.Root(), folder);
-    for (size_t i = 0; i < contents.Data.Files.size(); ++i)
-        std::cout << WithControlsEscaped(TargetPath(folder, contents.Data.Files[i].InstallTo, i).string())
-                  << '\n';
+    for (const std::filesystem::path& relative : written)
+        std::cout << WithControlsEscaped((folder / relative).string()) << '\n';
     return 0;
 }
 

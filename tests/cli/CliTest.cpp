@@ -532,6 +532,8 @@ TEST_F(CliTest, ExtractWritesNoFileThroughALinkAndTheLastRowToAPlaceWins) {
     project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
     project.Files.push_back(TFileEntry{temp.WriteFile("dup/a", "first"), "5", "%Install Path%\\a.txt"});
     project.Files.push_back(TFileEntry{temp.WriteFile("dup/b", "second"), "6", "%Install Path%\\a.txt"});
+    // The same file on Windows, whose names ignore case.
+    project.Files.push_back(TFileEntry{temp.WriteFile("dup/c", "third"), "5", "%Install Path%\\A.TXT"});
     SaveProjectFile(project, temp.Path("dup.kfp"));
     int code = -1;
     ASSERT_EQ((Cli("build '" + temp.Path("dup.kfp") + "' --quiet", code), code), 0);
@@ -549,7 +551,8 @@ TEST_F(CliTest, ExtractWritesNoFileThroughALinkAndTheLastRowToAPlaceWins) {
     output = Cli("extract '" + setup + "' '" + temp.Path("dup/out") + "'", code);
     ::umask(mask);
     ASSERT_EQ(code, 0) << output;
-    EXPECT_EQ(ReadFile(temp.Path("dup/out/%Install Path%/a.txt")), "second");
+    EXPECT_EQ(ReadFile(temp.Path("dup/out/%Install Path%/a.txt")), "third");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.Path("dup/out")), {}), 6) << output;
     struct stat info {};
     ASSERT_EQ(::stat(temp.Path("dup/out").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0755u) << "the folder keeps the staging folder's private mode";
