@@ -122,6 +122,11 @@ std::string PackedSizeLine(const std::vector<uint64_t>& aSizes) {
 }
 
 void CheckDataLines(const TProject& aProject) {
+    // A base folder the project file names out of range reads as none.
+    if (aProject.InstallBase < 0)
+        throw Exception(
+            "Cannot build the setup: the install path (Files page) has no base folder; the project "
+            "gives none of the positions 0 to 6 of the base folder list. Choose one and build again");
     CheckValue(aProject.ProductName(), "the product name", false);
     CheckValue(aProject.ProductVersion, "the product version", false);
     CheckValue(aProject.CompanyName, "the company name", false);

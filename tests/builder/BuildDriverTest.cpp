@@ -417,9 +417,9 @@ TEST_F(BuildDriverTest, WhatTheInstallerWouldRefuseStopsTheBuildNamingTheRowOrFi
              p.RegistryValues.Append({"HKLM", "", "Name", "String", "v", "Yes"}, "20|Name=0v");
          },
          "Registry row 1 has an empty key."},
-        {[](TProject& p) { p.InstallBase = -1; }, "The install path (Files page) holds the base folder "
-                                                  "\"-1\" where a position from 0 to 6 in the base "
-                                                  "folder list belongs."},
+        {[](TProject& p) { p.InstallBase = -1; },
+         "Cannot build the setup: the install path (Files page) has no base folder; the project gives none "
+         "of the positions 0 to 6 of the base folder list. Choose one and build again"},
         {[](TProject& p) {
              p.InstallPathFromRegistry = true;
              p.InstallPathRoot = -1;
