@@ -120,10 +120,6 @@ TBuildOutcome TBuildDriver::Run() {
         Message("Wrong information!", TMsgIcon::Error);
         return TBuildOutcome::WrongInformation;
     }
-    // Any other value would pack with the cabinet writer's default, unasked.
-    if (fProject.Compression < 0 || fProject.Compression > 2)
-        throw Exception("No compression is chosen (General page): the project gives none of 0 (none), 1 "
-                        "(MSZIP) and 2 (LZX). Choose one and build again");
     CheckSetupIsNoInput(fProject, fProjectFile, fProgramFolder);
     CheckTexts();
     CheckDataLines(fProject);

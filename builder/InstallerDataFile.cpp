@@ -122,6 +122,10 @@ std::string PackedSizeLine(const std::vector<uint64_t>& aSizes) {
 }
 
 void CheckDataLines(const TProject& aProject) {
+    // Any other value would pack with the cabinet writer's default, unasked.
+    if (aProject.Compression < 0 || aProject.Compression > 2)
+        throw Exception("No compression is chosen (General page): the project gives none of 0 (none), 1 "
+                        "(MSZIP) and 2 (LZX). Choose one and build again");
     // A base folder the project file names out of range reads as none.
     if (aProject.InstallBase < 0)
         throw Exception(

@@ -18,9 +18,10 @@ using TDataLines = std::array<std::string, kDataFileLines>;
 TDataLines ComposeDataLines(const TProject& aProject);
 // Line 10: the packed size of each file cabinet, in file-list order.
 std::string PackedSizeLine(const std::vector<uint64_t>& aSizes);
-// Raises an error naming the field or row when a value cannot travel in the data file (a line
-// break in any line, a "?" inside a list element, a character outside Windows-1252) or when an
-// install-to path is one that Installer.exe refuses.
+// Raises an error naming the field or row when the compression or base folder is none the build
+// knows, when a value cannot travel in the data file (a control character in any line, a "?"
+// inside a list element, a character outside Windows-1252) or when an install-to path is one that
+// Installer.exe refuses.
 void CheckDataLines(const TProject& aProject);
 // Runs the installer's own reader over the lines; raises an error naming the row or field that the
 // installer would refuse. Line 10 may still be empty: it is then read as one size per file row.
