@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "base/TextUtil.h"
 #include "base/Windows1252.h"
+#include "builder/InstallerPlanCheck.h"
 #include "runtime/core/InstallerData.h"
 #include "runtime/core/PathTokens.h"
 
@@ -157,11 +158,13 @@ void CheckWithInstallerReader(const TDataLines& aLines) {
     TDataLines lines = aLines;
     if (lines[kPackedSizeLine].empty())
         lines[kPackedSizeLine] = PackedSizeLine(std::vector<uint64_t>(SplitJoinedList(lines[8]).size(), 1));
+    TInstallerData data;
     try {
-        ParseInstallerData(lines);
+        data = ParseInstallerData(lines);
     } catch (const EDataFile& error) {
         throw Exception(SubjectOf(error.Fault()) + " " + error.Fault().Problem + ".");
     }
+    CheckWithInstallerPlan(data);
 }
 
 std::string DataFileBytes(const TDataLines& aLines) {

@@ -23,8 +23,8 @@ std::string PackedSizeLine(const std::vector<uint64_t>& aSizes);
 // inside a list element, a character outside Windows-1252) or when an install-to path is one that
 // Installer.exe refuses.
 void CheckDataLines(const TProject& aProject);
-// Runs the installer's own reader over the lines; raises an error naming the row or field that the
-// installer would refuse. Line 10 may still be empty: it is then read as one size per file row.
+// Runs the installer's own reader and plan over the lines; raises an error naming the row or field
+// that the installer would refuse. Line 10 may still be empty: it is then read as one size per file row.
 void CheckWithInstallerReader(const TDataLines& aLines);
 // The file's bytes: every line in Windows-1252 followed by CR LF.
 std::string DataFileBytes(const TDataLines& aLines);

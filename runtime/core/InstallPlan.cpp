@@ -1,9 +1,12 @@
 #include "runtime/core/InstallPlan.h"
 
 #include "base/Exception.h"
+#include "base/TextUtil.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <unordered_map>
 
 namespace kf {
 
@@ -16,12 +19,58 @@ std::string_view Trimmed(std::string_view aText) {
     return aText.substr(first, aText.find_last_not_of(" \t") - first + 1);
 }
 
-TShortcutAction PlanShortcut(const TShortcutLine& aLine, const TInstallPlan& aPlan,
+std::string Row(const char* aList, size_t anIndex) {
+    return std::string(aList) + " row " + std::to_string(anIndex + 1);
+}
+
+TFileAction PlanFile(const TFileRow& aRow, size_t anIndex, const TFolderMap& aFolders) {
+    if (const auto reason = UnsafeTargetPath(aRow.InstallTo))
+        throw Exception("The target path \"" + aRow.InstallTo + "\" of " + Row("file", anIndex) + " " +
+                        *reason + ".");
+    return TFileAction{anIndex, aFolders.ResolveTarget(aRow.InstallTo), aRow.Overwrite, aRow.Uninstall,
+                       aRow.Register};
+}
+
+// A path as Windows compares it: letters in one case, either separator as "\".
+std::string Compared(std::string_view aPath) {
+    std::string path = FoldCase(aPath);
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+using TFileTargets = std::unordered_map<std::string, size_t>; // compared target, row
+
+// The row of a file that stands where a folder above aPath must be.
+std::optional<size_t> FileInTheWay(const TFileTargets& aFiles, const std::string& aPath) {
+    for (size_t end = aPath.find('\\'); end != std::string::npos; end = aPath.find('\\', end + 1))
+        if (const auto found = aFiles.find(aPath.substr(0, end)); found != aFiles.end())
+            return found->second;
+    return std::nullopt;
+}
+
+// Raises an error when a file would stand where the install folder or another file needs a folder.
+void CheckFoldersStayFree(const TInstallerData& aData, const TInstallPlan& aPlan) {
+    TFileTargets files;
+    for (const TFileAction& file : aPlan.Files)
+        files.emplace(Compared(file.Target), file.Row);
+    const auto refuse = [&](size_t aRow, const std::string& aNeeder) {
+        throw Exception(Row("File", aRow) + " installs the file \"" + aData.Files[aRow].InstallTo +
+                        "\" where " + aNeeder + " needs a folder.");
+    };
+    if (const auto row = FileInTheWay(files, Compared(aPlan.InstallFolder) + "\\"))
+        refuse(*row, "the install folder " + aPlan.InstallFolder);
+    for (const TFileAction& file : aPlan.Files)
+        if (const auto row = FileInTheWay(files, Compared(file.Target)))
+            refuse(*row, Row("file", file.Row) + " (\"" + aData.Files[file.Row].InstallTo + "\")");
+}
+
+TShortcutAction PlanShortcut(const TShortcutLine& aLine, size_t anIndex, const TInstallPlan& aPlan,
                              const TFolderMap& aFolders) {
     const std::string relative =
         (aLine.Subfolder.empty() ? "" : aLine.Subfolder + "\\") + aLine.Name + ".lnk";
     if (const auto reason = UnsafeRelativePath(relative))
-        throw Exception("The shortcut \"" + relative + "\" " + *reason + ".");
+        throw Exception("The shortcut \"" + relative + "\" of " + Row("shortcut", anIndex) + " " + *reason +
+                        ".");
     TShortcutAction shortcut;
     shortcut.Link = JoinPath(aFolders.Folder(ShortcutFolderToken(aLine.Folder)), relative);
     shortcut.Target = aPlan.Files[aLine.FileRow].Target;
@@ -29,9 +78,10 @@ TShortcutAction PlanShortcut(const TShortcutLine& aLine, const TInstallPlan& aPl
     return shortcut;
 }
 
-TValueAction PlanValue(const TRegistryLine& aLine, const TFolderMap& aFolders) {
+TValueAction PlanValue(const TRegistryLine& aLine, size_t anIndex, const TFolderMap& aFolders) {
     TValueAction value{aLine.Root, aLine.Uninstall, aLine.Key, aLine.Name, aLine.Type, "", 0};
-    const std::string where = "The registry value \"" + aLine.Key + "\\" + aLine.Name + "\"";
+    const std::string where =
+        "The registry value \"" + aLine.Key + "\\" + aLine.Name + "\" of " + Row("registry", anIndex);
     if (aLine.Key.starts_with("\\") || aLine.Key.ends_with("\\") ||
         aLine.Key.find("\\\\") != std::string::npos)
         throw Exception(where + " has an empty part in its key.");
@@ -63,15 +113,13 @@ TInstallPlan MakeInstallPlan(const TInstallerData& aData, const TFolderMap& aFol
     plan.InstallFolder = aFolders.Folder(TFolderToken::InstallPath);
     if (const auto reason = UnsafeAbsoluteFolder(plan.InstallFolder))
         throw Exception("The install folder \"" + plan.InstallFolder + "\" " + *reason + ".");
-    for (size_t row = 0; row < aData.Files.size(); ++row) {
-        const TFileRow& file = aData.Files[row];
-        plan.Files.push_back(TFileAction{row, aFolders.ResolveTarget(file.InstallTo), file.Overwrite,
-                                         file.Uninstall, file.Register});
-    }
-    for (const TShortcutLine& shortcut : aData.Shortcuts)
-        plan.Shortcuts.push_back(PlanShortcut(shortcut, plan, aFolders));
-    for (const TRegistryLine& value : aData.RegistryValues)
-        plan.Values.push_back(PlanValue(value, aFolders));
+    for (size_t row = 0; row < aData.Files.size(); ++row)
+        plan.Files.push_back(PlanFile(aData.Files[row], row, aFolders));
+    CheckFoldersStayFree(aData, plan);
+    for (size_t row = 0; row < aData.Shortcuts.size(); ++row)
+        plan.Shortcuts.push_back(PlanShortcut(aData.Shortcuts[row], row, plan, aFolders));
+    for (size_t row = 0; row < aData.RegistryValues.size(); ++row)
+        plan.Values.push_back(PlanValue(aData.RegistryValues[row], row, aFolders));
     if (aData.LaunchFile)
         plan.Launch = plan.Files[*aData.LaunchFile].Target;
     plan.Restart = aData.RestartComputer;

@@ -13,6 +13,8 @@ constexpr std::array<const char*, kFolderTokenCount> kTokenTexts = {
     "%Install Path%", "%Program Files%", "%Windows%",       "%System%",     "%Temp%",    "%Fonts%",
     "%My Documents%", "%Current Disk%",  "%Programs Menu%", "%Start Menu%", "%Desktop%", "%Quick Launch%"};
 constexpr size_t kInstallToTokens = 8;
+// The longest file or folder name that Windows file systems hold.
+constexpr size_t kLongestName = 255;
 constexpr std::array<const char*, 7> kPlainDevices = {"CON",    "PRN",     "AUX",   "NUL",
                                                       "CONIN$", "CONOUT$", "CLOCK$"};
 // Windows numbers its serial and parallel ports with the digits and with the superscripts one to
@@ -26,6 +28,12 @@ std::string Upper(std::string_view aText) {
         if (c >= 'a' && c <= 'z')
             c = static_cast<char>(c - 'a' + 'A');
     return upper;
+}
+
+// Windows counts a name in UTF-16 units; every character of the data file's code page is one.
+size_t CharacterCount(std::string_view aText) {
+    return static_cast<size_t>(std::count_if(
+        aText.begin(), aText.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 bool IsDeviceName(std::string_view aPart) {
@@ -64,6 +72,8 @@ std::optional<std::string> UnsafePart(std::string_view aPart) {
         return "holds a name that ends in a dot or a blank";
     if (IsDeviceName(aPart))
         return "names a device";
+    if (CharacterCount(aPart) > kLongestName)
+        return "holds a name longer than " + std::to_string(kLongestName) + " characters";
     return std::nullopt;
 }
 

@@ -49,8 +49,8 @@ private:
 };
 
 // The reason a relative path could leave its folder or name something other than a plain file
-// or folder (".." parts, drive letters, device names, alternate streams, reserved characters);
-// empty when it is safe.
+// or folder (".." parts, drive letters, device names, alternate streams, reserved characters,
+// names longer than Windows holds); empty when it is safe.
 std::optional<std::string> UnsafeRelativePath(std::string_view aPath);
 // The install-to token that starts an install-to path ("%Install Path%\\..."), exactly as the
 // build writes it; empty when none does.

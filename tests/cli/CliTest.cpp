@@ -469,30 +469,22 @@ TEST_F(CliTest, ExtractChecksTheWholeSetupBeforeWritingAnything) {
 }
 
 TEST_F(CliTest, ExtractWritesEverythingOrNothing) {
-    TProject project(programFolder, temp.Path("half/Setup.exe"));
-    project.LogoBitmap = temp.WriteFile("art/logo.bmp", test::TinyBitmap('L'));
-    project.HeaderBitmap = temp.WriteFile("art/header.bmp", test::TinyBitmap('H'));
-    // The second file needs a folder where the first one is a file.
-    project.Files.push_back(TFileEntry{temp.WriteFile("half/a", "first"), "5", "%Install Path%\\a"});
-    project.Files.push_back(TFileEntry{temp.WriteFile("half/b", "second"), "6", "%Install Path%\\a\\b"});
-    SaveProjectFile(project, temp.Path("half.kfp"));
+    // The second file needs a folder where the first one is a file: the build refuses that, an
+    // older or crafted setup may hold it.
+    const std::string setup = SetupWithInstallPaths({"%Install Path%\\a", "%Install Path%\\a\\b"});
     int code = -1;
-    ASSERT_EQ((Cli("build '" + temp.Path("half.kfp") + "' --quiet", code), code), 0);
     std::filesystem::create_directories(temp.Path("into"));
-    const std::string output =
-        Cli("extract '" + temp.Path("half/Setup.exe") + "' '" + temp.Path("into/out") + "' 2>&1", code);
+    const std::string output = Cli("extract '" + setup + "' '" + temp.Path("into/out") + "' 2>&1", code);
     EXPECT_EQ(code, 1) << output;
     EXPECT_TRUE(std::filesystem::is_empty(temp.Path("into"))) << "partial output was left";
 
     temp.WriteFile("full/keep.txt", "mine");
-    const std::string full =
-        Cli("extract '" + temp.Path("half/Setup.exe") + "' '" + temp.Path("full") + "' 2>&1", code);
+    const std::string full = Cli("extract '" + setup + "' '" + temp.Path("full") + "' 2>&1", code);
     EXPECT_EQ(code, 1) << full;
     EXPECT_NE(full.find("not an empty folder"), std::string::npos) << full;
     EXPECT_EQ(ReadFile(temp.Path("full/keep.txt")), "mine");
     const std::string file = temp.WriteFile("empty-file", "");
-    EXPECT_NE(Cli("extract '" + temp.Path("half/Setup.exe") + "' '" + file + "' 2>&1", code)
-                  .find("not an empty folder"),
+    EXPECT_NE(Cli("extract '" + setup + "' '" + file + "' 2>&1", code).find("not an empty folder"),
               std::string::npos);
     EXPECT_TRUE(std::filesystem::is_regular_file(file));
 }

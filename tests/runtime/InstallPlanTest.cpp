@@ -15,6 +15,7 @@ TFolderMap Folders(const std::string& anInstallFolder) {
     folders.Set(TFolderToken::ProgramFiles, "C:\\Program Files");
     folders.Set(TFolderToken::System, "C:\\windows\\system32");
     folders.Set(TFolderToken::MyDocuments, "C:\\users\\u\\Documents");
+    folders.Set(TFolderToken::CurrentDisk, "C:");
     folders.Set(TFolderToken::ProgramsMenu, "C:\\users\\u\\Start Menu\\Programs");
     folders.Set(TFolderToken::Desktop, "C:\\users\\u\\Desktop");
     return folders;
@@ -130,4 +131,45 @@ TEST(InstallPlan, ReadsDwordsAsTheRegistryPageAcceptsThem) {
     EXPECT_FALSE(DwordValue("0x10"));
     EXPECT_FALSE(DwordValue("inf"));
     EXPECT_FALSE(DwordValue("1,5"));
+}
+
+TEST(InstallPlan, RefusesAFileWhereAFolderMustBeAndNamesLongerThanWindowsHolds) {
+    const auto withTargets = [](std::vector<std::string> aTargets) {
+        TProject project("/opt/kf/", "/home/u/Setup.exe");
+        for (const std::string& target : aTargets)
+            project.Files.push_back(TFileEntry{"/src/" + std::to_string(project.Files.size()), "1", target,
+                                               "Overwrite", "Yes", "No"});
+        project.RefreshFileList();
+        return project;
+    };
+    EXPECT_EQ(PlanError(withTargets(
+                  {"%Install Path%\\a.exe", "%Install Path%\\lib\\bin", "%Install Path%\\LIB\\bin\\x.dll"})),
+              "File row 2 installs the file \"%Install Path%\\lib\\bin\" where file row 3 "
+              "(\"%Install Path%\\LIB\\bin\\x.dll\") needs a folder.");
+    // Through another token, and in either order.
+    EXPECT_EQ(PlanError(withTargets({"%Program Files%\\App/Sub\\x.dll", "%Program Files%\\app"})),
+              "File row 2 installs the file \"%Program Files%\\app\" where file row 1 "
+              "(\"%Program Files%\\App/Sub\\x.dll\") needs a folder.");
+    EXPECT_EQ(PlanError(withTargets({"%Current Disk%\\App"}), "C:\\App\\Mine"),
+              "File row 1 installs the file \"%Current Disk%\\App\" where the install folder C:\\App\\Mine "
+              "needs a folder.");
+    EXPECT_EQ(PlanError(withTargets({"%Install Path%\\bin", "%Install Path%\\bin2\\x", "%Install Path%\\bin",
+                                     "%Install Path%\\bin.d\\y"})),
+              "");
+
+    const std::string longest(255, 'n');
+    EXPECT_EQ(PlanError(withTargets({"%Install Path%\\" + longest})), "");
+    // Windows counts characters, not the bytes they take here.
+    std::string accented;
+    for (int i = 0; i < 255; ++i)
+        accented += "\xC3\xA9";
+    EXPECT_EQ(PlanError(withTargets({"%Install Path%\\" + accented})), "");
+    EXPECT_EQ(PlanError(withTargets({"%Install Path%\\" + longest + "n\\a.txt"})),
+              "The target path \"%Install Path%\\" + longest +
+                  "n\\a.txt\" of file row 1 holds a name longer "
+                  "than 255 characters.");
+    TProject shortcut = withTargets({"%Install Path%\\a.exe"});
+    shortcut.Shortcuts.Append({}, "0010" + longest);
+    EXPECT_NE(PlanError(shortcut).find("of shortcut row 1 holds a name longer than 255 characters"),
+              std::string::npos);
 }

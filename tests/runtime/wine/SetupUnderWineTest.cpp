@@ -1,5 +1,7 @@
+#include "builder/InstallerDataFile.h"
 #include "project/Project.h"
 #include "project/ProjectFileWriter.h"
+#include "runtime/core/InstallerData.h"
 
 #include "../../builder/CabinetReader.h"
 #include "../../builder/SetupRepack.h"
@@ -11,6 +13,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
 #include <map>
 #include <random>
@@ -271,16 +274,30 @@ protected:
         return project;
     }
 
-    std::string Build(const TProject& aProject) {
+    std::string RunBuild(const TProject& aProject, int& anExitCode) {
         SaveProjectFile(aProject, temp.Path("setup.kfp"));
+        return RunCommand("KELPFORGE_PROGRAM_FOLDER='" KF_PROGRAM_FOLDER
+                          "/' KELPFORGE_CABINET_LIBRARY='" KF_CABINET_LIBRARY "' TMPDIR='" +
+                              temp.Path("") + "' '" KF_CLI "' build '" + temp.Path("setup.kfp") + "' 2>&1",
+                          anExitCode);
+    }
+
+    std::string Build(const TProject& aProject) {
         int code = -1;
-        const std::string output =
-            RunCommand("KELPFORGE_PROGRAM_FOLDER='" KF_PROGRAM_FOLDER
-                       "/' KELPFORGE_CABINET_LIBRARY='" KF_CABINET_LIBRARY "' TMPDIR='" +
-                           temp.Path("") + "' '" KF_CLI "' build '" + temp.Path("setup.kfp") + "' 2>&1",
-                       code);
+        const std::string output = RunBuild(aProject, code);
         EXPECT_EQ(code, 0) << output;
         return temp.Path("Setup.exe");
+    }
+
+    std::string MainMember(const std::string& aSetup, const std::string& aName) {
+        const std::string setup = ReadFile(aSetup);
+        const size_t mainSize = std::stoul(setup.substr(setup.size() - 10));
+        for (const auto& [name, content] :
+             test::ExtractCabinet(setup.substr(setup.size() - 10 - mainSize, mainSize), temp.Path("main")))
+            if (name == aName)
+                return content;
+        ADD_FAILURE() << aSetup << " has no member " << aName;
+        return "";
     }
 
     // aSetup with the named members of its main cabinet replaced, packed again by gcab.
@@ -945,6 +962,79 @@ TEST_P(SetupUnderWine, AFailedInstallPutsBackWhatItReplacedAndASuccessfulOneLeav
     EXPECT_NE(Query("HKLM\\" + registryKey, "Path", code).find("REG_SZ"), std::string::npos);
     for (const auto& entry : fs::directory_iterator(installed))
         EXPECT_FALSE(entry.path().extension() == ".tmp") << entry.path();
+}
+
+// Each case is one that the installer refuses from the setup's data alone: the build refuses it
+// with the installer's own reason, and the shipped runtime, given the data the build would have
+// written, gives that reason and installs nothing. The near misses build and install.
+TEST_P(SetupUnderWine, TheBuildRefusesExactlyWhatTheInstallerRefuses) {
+    const TProject good = Project();
+    const std::string goodSetup = Build(good);
+    const std::string packedSizes =
+        SplitInstallerData(MainMember(goodSetup, "kelpforge.dat"))[kPackedSizeLine];
+    const std::string notANumber = "\", which is not a 32-bit number.";
+    const std::vector<std::pair<std::string, std::function<void(TProject&)>>> refused = {
+        {"The shortcut \"..\\Evil.lnk\" of shortcut row 2 holds a \"..\" part.",
+         [](TProject& p) { p.Shortcuts.Append({}, "0010..\\Evil"); }},
+        {"The shortcut \"C:\\Evil.lnk\" of shortcut row 2 names a drive or an alternate data stream.",
+         [](TProject& p) { p.Shortcuts.Append({}, "0012C:\\Evil"); }},
+        {"\\CON.lnk\" of shortcut row 2 names a device.",
+         [this](TProject& p) { p.Shortcuts.Append({}, "0010" + tag + "\\CON"); }},
+        {registryKey + "\\Big\" of registry row 4 is a Dword but holds \"4294967296" + notANumber,
+         [this](TProject& p) { p.RegistryValues.Append({}, "20" + registryKey + "|Big=14294967296"); }},
+        {registryKey + "\\Spaced\" of registry row 4 is a Dword but holds \"1 000" + notANumber,
+         [this](TProject& p) { p.RegistryValues.Append({}, "20" + registryKey + "|Spaced=11 000"); }},
+        {"The default install folder \"..\\Outside\" holds a \"..\" part.",
+         [](TProject& p) { p.SetInstallFolder("..\\Outside"); }},
+        {"The default install folder \"C:\\Outside\" names a drive or an alternate data stream.",
+         [](TProject& p) { p.SetInstallFolder("C:\\Outside"); }},
+        {"The default install folder \"App\\CON\" names a device.",
+         [](TProject& p) { p.SetInstallFolder("App\\CON"); }},
+        {"File row 1 installs the file \"%Install Path%\\bin\" where file row 2 "
+         "(\"%Install Path%\\bin\\noise.bin\") needs a folder.",
+         [](TProject& p) { p.Files[0].InstallTo = "%Install Path%\\bin"; }},
+        // The build names the row as the Files page shows it.
+        {"holds a name longer than 255 characters.",
+         [](TProject& p) { p.Files[3].InstallTo = "%Install Path%\\" + std::string(300, 'k'); }},
+    };
+    for (const auto& [reason, change] : refused) {
+        TProject project = good;
+        change(project);
+        int code = -1;
+        const std::string output = RunBuild(project, code);
+        EXPECT_EQ(code, 1) << reason;
+        EXPECT_NE(output.find(reason), std::string::npos) << output;
+        EXPECT_NE(output.find("build again"), std::string::npos) << output;
+
+        TDataLines lines = ComposeDataLines(project);
+        lines[kPackedSizeLine] = packedSizes;
+        const std::string setup = WithMainMembers(goodSetup, {{"kelpforge.dat", DataFileBytes(lines)}});
+        // Without /D, so that the default install folder is the one used.
+        const std::string log = temp.Path("refused.log");
+        fs::remove(log);
+        const std::string run = Wine(SilentArguments(setup, log, false), code);
+        EXPECT_EQ(code, kFailed) << reason << ": " << run;
+        EXPECT_NE(ReadFile(log).find(reason), std::string::npos) << ReadFile(log);
+        EXPECT_NE(ReadFile(log).find("Nothing was installed."), std::string::npos) << ReadFile(log);
+        Query("HKLM\\" + registryKey, "Path", code);
+        EXPECT_NE(code, 0) << reason;
+    }
+
+    TProject nearMisses = good;
+    nearMisses.SetInstallFolder("My..App");
+    nearMisses.Files[0].InstallTo = "%Install Path%\\bin2\\readme.txt";
+    nearMisses.Files[3].InstallTo = "%Install Path%\\" + std::string(200, 'k');
+    nearMisses.Shortcuts.Append({}, "0010" + tag + "\\a..b\\CONSOLE");
+    nearMisses.RegistryValues.Append({}, "20" + registryKey + "|Big=14294967295");
+    nearMisses.RegistryValues.Append({}, "20" + registryKey + "|Negative=1-1");
+    ASSERT_EQ(RunSetup(Build(nearMisses)), kSuccess);
+    EXPECT_EQ(ReadFile((installed / "bin2/readme.txt").string()), sources[0].second);
+    EXPECT_EQ(ReadFile((installed / std::string(200, 'k')).string()), sources[3].second);
+    EXPECT_TRUE(fs::exists(ProgramsMenuLink(false).parent_path() / "a..b" / "CONSOLE.lnk") ||
+                fs::exists(ProgramsMenuLink(true).parent_path() / "a..b" / "CONSOLE.lnk"));
+    int code = -1;
+    EXPECT_TRUE(ContainsNoCase(Query("HKLM\\" + registryKey, "Big", code), "0xffffffff")) << code;
+    EXPECT_TRUE(ContainsNoCase(Query("HKLM\\" + registryKey, "Negative", code), "0xffffffff")) << code;
 }
 
 TEST_P(SetupUnderWine, AFileStoredOnceForSeveralRowsIsInstalledAtEachOfTheirPaths) {
