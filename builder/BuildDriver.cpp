@@ -218,7 +218,7 @@ bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uin
 void TBuildDriver::WriteDataAndTexts(const TBuildFolder& aFolder,
                                      const std::vector<uint64_t>& aPackedSizes) const {
     TDataLines lines = ComposeDataLines(fProject);
-    lines[kPackedSizeLine] = PackedSizeLine(aPackedSizes);
+    lines[kPackedSizeLine] = PackedSizeLine(aPackedSizes, fSharedRows);
     const std::string bytes = DataFileBytes(lines);
     CheckWithInstallerReader(SplitInstallerData(bytes));
     WriteBytes(aFolder.Path(kDataFile), bytes);

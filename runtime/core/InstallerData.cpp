@@ -76,6 +76,16 @@ std::vector<bool> FlagString(const std::string& aLine, size_t aNumber, size_t aR
     return flags;
 }
 
+// "@N": the row installs the cabinet of the earlier file N.
+std::optional<size_t> CabinetOf(const std::string& anElement, size_t aRow) {
+    if (!anElement.starts_with('@'))
+        return std::nullopt;
+    const auto file = NumberIn(std::string_view(anElement).substr(1));
+    if (!file || *file == 0 || *file > aRow)
+        FailElement(10, aRow, "holds " + Quoted(anElement) + ", which names no earlier file");
+    return static_cast<size_t>(*file - 1);
+}
+
 std::vector<TFileRow> ParseFiles(const TInstallerDataLines& aLines) {
     const std::vector<std::string> paths = List(aLines[8], 9);
     const std::vector<std::string> sizes = List(aLines[9], 10);
@@ -88,10 +98,14 @@ std::vector<TFileRow> ParseFiles(const TInstallerDataLines& aLines) {
     const auto registration = FlagString(aLines[12], 13, paths.size());
     std::vector<TFileRow> files;
     for (size_t i = 0; i < paths.size(); ++i) {
-        const auto size = NumberIn(sizes[i]);
-        if (!size)
-            FailElement(10, i, "holds " + Quoted(sizes[i]) + " where a size belongs");
-        files.push_back(TFileRow{paths[i], *size, overwrite[i], uninstall[i], registration[i]});
+        TFileRow row{paths[i], 0, CabinetOf(sizes[i], i), overwrite[i], uninstall[i], registration[i]};
+        if (!row.CabinetOf) {
+            const auto size = NumberIn(sizes[i]);
+            if (!size)
+                FailElement(10, i, "holds " + Quoted(sizes[i]) + " where a size belongs");
+            row.PackedSize = *size;
+        }
+        files.push_back(std::move(row));
     }
     return files;
 }

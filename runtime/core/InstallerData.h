@@ -14,6 +14,9 @@ namespace kf {
 struct TFileRow {
     std::string InstallTo;
     uint64_t PackedSize = 0;
+    // The earlier row (0-based) whose cabinet this row installs, when line 10 names one ("@2" for
+    // file 2); its packed size is then 0.
+    std::optional<size_t> CabinetOf;
     bool Overwrite = true;
     bool Uninstall = true;
     bool Register = false;

@@ -60,18 +60,31 @@ void ReadMainCabinet(TByteSource& aSetup, const TDataFileDecoder& aDecodeDataFil
     aContents.Data = ParseInstallerData(aContents.DataLines);
 }
 
-// A row without a cabinet of its own installs the member of the earlier row that the rule names.
-void ShareEarlierCabinet(TSetupContents& aContents, const std::vector<uint64_t>& aSizes,
-                         const std::vector<std::string>& aNames, size_t aRow) {
-    const std::string& installTo = aContents.Data.Files[aRow].InstallTo;
-    const auto shared = SharedCabinetRow(aSizes, aNames, aRow, installTo);
+// The earlier row whose cabinet a row without one of its own installs: the one line 10 names, or
+// else the one the name rule finds.
+size_t SharedRow(const TSetupContents& aContents, const std::vector<uint64_t>& aSizes,
+                 const std::vector<std::string>& aNames, size_t aRow) {
+    const TFileRow& file = aContents.Data.Files[aRow];
+    if (file.CabinetOf) {
+        if (aSizes[*file.CabinetOf] == kSharedCabinetSize)
+            Fail("file " + std::to_string(aRow + 1) + " installs the cabinet of file " +
+                 std::to_string(*file.CabinetOf + 1) + ", which has none of its own");
+        return *file.CabinetOf;
+    }
+    const auto shared = SharedCabinetRow(aSizes, aNames, aRow, file.InstallTo);
     if (!shared)
         Fail("file " + std::to_string(aRow + 1) + " has no cabinet, and no earlier file's cabinet holds " +
-             std::string(InstallToFileName(installTo)));
-    aContents.Layout.CabinetOffsets[aRow] = aContents.Layout.CabinetOffsets[*shared];
-    aContents.Layout.CabinetSizes[aRow] = aContents.Layout.CabinetSizes[*shared];
-    aContents.FileMembers.push_back(aContents.FileMembers[*shared]);
-    aContents.CabinetRows.push_back(*shared);
+             std::string(InstallToFileName(file.InstallTo)));
+    return *shared;
+}
+
+void ShareEarlierCabinet(TSetupContents& aContents, const std::vector<uint64_t>& aSizes,
+                         const std::vector<std::string>& aNames, size_t aRow) {
+    const size_t shared = SharedRow(aContents, aSizes, aNames, aRow);
+    aContents.Layout.CabinetOffsets[aRow] = aContents.Layout.CabinetOffsets[shared];
+    aContents.Layout.CabinetSizes[aRow] = aContents.Layout.CabinetSizes[shared];
+    aContents.FileMembers.push_back(aContents.FileMembers[shared]);
+    aContents.CabinetRows.push_back(shared);
 }
 
 void CheckFileCabinets(TByteSource& aSetup, TSetupContents& aContents) {

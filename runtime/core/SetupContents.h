@@ -52,7 +52,8 @@ using TDataFileDecoder = std::function<std::string(TByteSource& aMainCabinet)>;
 // Reads the trailer (in a signed setup, in front of the signature), the main cabinet, its kelpforge.dat and
 // the file cabinets of its packed-size list. Raises an error that says what is wrong unless the sizes add up,
 // every cabinet's data blocks carry their checksums, the data file is sound, each file cabinet holds one
-// file and each row without a cabinet of its own finds the earlier one it shares.
+// file and each row without a cabinet of its own finds the earlier one it shares (the one line 10
+// names, or else the one the name rule finds).
 TSetupContents ReadSetupContents(TByteSource& aFile, const TDataFileDecoder& aDecodeDataFile);
 
 // How error messages name the cabinet of a file row (0-based).

@@ -13,7 +13,8 @@ namespace kf {
 // member of the first earlier row that has a cabinet of its own and whose member is named as the
 // file that ends this row's install-to path. The build writes it only for a row whose source has
 // that name and the same bytes as that earlier row's source, so that identical files are stored
-// once; a cabinet is never empty, so no other row can have this size.
+// once; a cabinet is never empty, so no other row can have this size. Identical files that this
+// rule does not pair are written as "@N" instead: the cabinet of file N, whatever its name.
 inline constexpr uint64_t kSharedCabinetSize = 0;
 
 // The file name that ends an install-to path: what follows its last backslash or slash, both of

@@ -538,21 +538,26 @@ TEST_F(BuildDriverTest, WithoutSourceDateEpochTheProjectFileDatesWhatTheBuildWri
     EXPECT_EQ(dates.count("a.txt") ? dates.at("a.txt") : "missing", "09.09.2001 01:46:40");
 }
 
-TEST_F(BuildDriverTest, AFileThatAnEarlierRowOfItsNameHoldsIsStoredOnce) {
+// Rows that the installer's name rule pairs are written as before ("0"); other identical files
+// name the row whose cabinet they install ("@N").
+TEST_F(BuildDriverTest, AFileWithTheBytesOfAnEarlierRowIsStoredOnceWhateverItsName) {
     const std::string dll = test::NoiseBytes(50000, 7);
     AddFile("src/a/app.dll", dll, "%Install Path%\\app.dll");
-    AddFile("src/b/app.dll", dll, "%Install Path%\\plugins\\one\\app.dll");       // shares row 1
+    AddFile("src/b/app.dll", dll, "%Install Path%\\plugins\\one\\app.dll");       // row 1 by name
     AddFile("src/c/app.dll", "other", "%Install Path%\\plugins\\two\\app.dll");   // other bytes
-    AddFile("src/d/app.dll", "other", "%Install Path%\\plugins\\three\\app.dll"); // row 1 is the one named
-    AddFile("src/e/lib.dll", dll, "%Install Path%\\lib.dll");                     // no earlier lib.dll
+    AddFile("src/d/app.dll", "other", "%Install Path%\\plugins\\three\\app.dll"); // row 3, not row 1
+    AddFile("src/e/lib.dll", dll, "%Install Path%\\lib.dll");                     // another name
     project.Files.push_back(TFileEntry{project.Files[1].SourcePath, "0", "%Install Path%\\renamed.dll"});
-    AddFile("src/f/app.dll", dll, "%Install Path%\\plugins\\four\\app.dll"); // shares row 1
+    AddFile("src/f/app.dll", dll, "%Install Path%\\plugins\\four\\app.dll"); // row 1 by name
+    AddFile("src/g/same-size.dll", std::string(dll).replace(25000, 1, "!"), "%Install Path%\\near.dll");
     ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
     const std::string setup = ReadFile(temp.Path("out/Setup.exe"));
     const TSetupContents contents = ContentsOf(setup, temp.Path("decoded"));
-    EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 0, 2, 3, 4, 5, 0}));
-    for (size_t row : {1, 6})
-        EXPECT_EQ(contents.Data.Files[row].PackedSize, 0u) << row;
+    EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 0, 2, 2, 0, 0, 0, 7}));
+    const std::string sizes = contents.DataLines[kPackedSizeLine];
+    EXPECT_NE(sizes.find("?0?" + std::to_string(contents.Layout.CabinetSizes[2]) + "?@3?@1?@1?0?"),
+              std::string::npos)
+        << sizes;
     for (size_t row = 0; row < project.Files.size(); ++row) {
         const auto members = test::ExtractCabinet(
             setup.substr(contents.Layout.CabinetOffsets[row], contents.Layout.CabinetSizes[row]),
@@ -562,14 +567,14 @@ TEST_F(BuildDriverTest, AFileThatAnEarlierRowOfItsNameHoldsIsStoredOnce) {
     }
     EXPECT_TRUE(NoBuildFolderLeft());
 
-    // Kept apart on request, every row has a cabinet again and the setup is larger by two.
+    // Kept apart on request, every row has a cabinet again and the setup is larger by four.
     TBuildDriver driver(project, host, prompter, programFolder);
     driver.SetStoreDuplicatesOnce(false);
     ASSERT_EQ(driver.Run(), TBuildOutcome::Succeeded);
     const std::string apart = ReadFile(temp.Path("out/Setup.exe"));
     EXPECT_EQ(ContentsOf(apart, temp.Path("decoded2")).CabinetRows,
-              (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6}));
-    EXPECT_GT(apart.size(), setup.size() + 2 * dll.size());
+              (std::vector<size_t>{0, 1, 2, 3, 4, 5, 6, 7}));
+    EXPECT_GT(apart.size(), setup.size() + 4 * dll.size());
 }
 
 TEST_F(BuildDriverTest, A64BitTargetCarriesThe64BitRuntimeAndUninstallerUnderTheUsualName) {

@@ -56,15 +56,24 @@ protected:
 
     // kelpforge.dat of a project with these install-to paths and packed sizes.
     static std::string DataFileWith(const std::vector<std::pair<std::string, uint64_t>>& aRows) {
+        std::vector<std::pair<std::string, std::string>> rows;
+        for (const auto& [installTo, size] : aRows)
+            rows.emplace_back(installTo, std::to_string(size));
+        return DataFileWithElements(rows);
+    }
+
+    // The same with the elements of line 10 as they stand.
+    static std::string DataFileWithElements(const std::vector<std::pair<std::string, std::string>>& aRows) {
         TProject project = test::ProjectWithOneFile();
         project.Files.clear();
-        std::vector<uint64_t> sizes;
-        for (const auto& [installTo, size] : aRows) {
-            project.Files.push_back(TFileEntry{"/src/x", "1", installTo});
-            sizes.push_back(size);
-        }
         TDataLines lines = ComposeDataLines(project);
-        lines[kPackedSizeLine] = PackedSizeLine(sizes);
+        for (const auto& [installTo, element] : aRows) {
+            project.Files.push_back(TFileEntry{"/src/x", "1", installTo});
+            lines[kPackedSizeLine] += element + "?";
+        }
+        const std::string sizes = lines[kPackedSizeLine];
+        lines = ComposeDataLines(project);
+        lines[kPackedSizeLine] = sizes;
         return DataFileBytes(lines);
     }
 
@@ -200,6 +209,45 @@ TEST_F(SetupContentsTest, ARowWithoutACabinetInstallsTheFirstEarlierCabinetOfIts
     };
     for (const auto& [rows, complaint] : refused) {
         const std::string setup = Assemble(stub, {a, b}, Main(DataFileWith(rows)));
+        EXPECT_NE(Error(setup).find(complaint), std::string::npos) << complaint << ": " << Error(setup);
+    }
+}
+
+TEST_F(SetupContentsTest, ARowThatNamesAnEarlierFileInstallsItsCabinetWhateverTheNames) {
+    const std::string stub(kStubSize, 'M');
+    const std::string& a = fileCabinets[0];
+    const std::string& b = fileCabinets[1];
+    const TSetupContents contents =
+        Read(Assemble(stub, {a, b},
+                      Main(DataFileWithElements({{"%Install Path%\\a.exe", std::to_string(a.size())},
+                                                 {"%Install Path%\\b.txt", std::to_string(b.size())},
+                                                 {"%Install Path%\\copy.bin", "@1"},
+                                                 {"%Install Path%\\a.exe", "@2"},
+                                                 {"%Install Path%\\one\\a.exe", "0"}}))));
+    EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 1, 0, 1, 0}));
+    EXPECT_EQ(contents.Layout.CabinetOffsets[3], kStubSize + a.size());
+    EXPECT_EQ(contents.FileMembers[2].Name, "a.exe");
+    EXPECT_EQ(contents.FileMembers[3].Length, 40007u);
+
+    const std::vector<std::pair<std::vector<std::pair<std::string, std::string>>, std::string>> refused = {
+        {{{"%Install Path%\\a.exe", "@1"}, {"%Install Path%\\b.txt", std::to_string(a.size() + b.size())}},
+         "line 10 of its installer data, element 1, holds \"@1\", which names no earlier file"},
+        {{{"%Install Path%\\a.exe", std::to_string(a.size())},
+          {"%Install Path%\\b.txt", "@3"},
+          {"%Install Path%\\c.txt", std::to_string(b.size())}},
+         "element 2, holds \"@3\", which names no earlier file"},
+        {{{"%Install Path%\\a.exe", std::to_string(a.size())},
+          {"%Install Path%\\b.txt", "@x"},
+          {"%Install Path%\\c.txt", std::to_string(b.size())}},
+         "element 2, holds \"@x\", which names no earlier file"},
+        {{{"%Install Path%\\a.exe", std::to_string(a.size())},
+          {"%Install Path%\\one\\a.exe", "0"},
+          {"%Install Path%\\c.txt", "@2"},
+          {"%Install Path%\\b.txt", std::to_string(b.size())}},
+         "file 3 installs the cabinet of file 2, which has none of its own"},
+    };
+    for (const auto& [rows, complaint] : refused) {
+        const std::string setup = Assemble(stub, {a, b}, Main(DataFileWithElements(rows)));
         EXPECT_NE(Error(setup).find(complaint), std::string::npos) << complaint << ": " << Error(setup);
     }
 }

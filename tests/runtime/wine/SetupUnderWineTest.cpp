@@ -1037,25 +1037,31 @@ TEST_P(SetupUnderWine, TheBuildRefusesExactlyWhatTheInstallerRefuses) {
     EXPECT_TRUE(ContainsNoCase(Query("HKLM\\" + registryKey, "Negative", code), "0xffffffff")) << code;
 }
 
-TEST_P(SetupUnderWine, AFileStoredOnceForSeveralRowsIsInstalledAtEachOfTheirPaths) {
+TEST_P(SetupUnderWine, AFileStoredOnceForSeveralRowsOfAnyNameIsInstalledAtEachOfTheirPaths) {
     TProject project = Project();
     const std::string noise = sources[1].second;
     for (const char* plugin : {"one", "two"})
         project.Files.push_back(TFileEntry{
             temp.WriteFile(std::string("plugins/") + plugin + "/bin_noise.bin", noise), "0",
             std::string("%Install Path%\\plugins\\") + plugin + "\\bin_noise.bin", "Overwrite", "Yes", "No"});
+    // The same bytes under other names, in the source and where it is installed.
+    project.Files.push_back(TFileEntry{temp.WriteFile("plugins/three/other.bin", noise), "0",
+                                       "%Install Path%\\plugins\\three\\renamed.dat", "Overwrite", "Yes",
+                                       "No"});
     project.RefreshFileList();
     const std::string setup = Build(project);
     int code = -1;
     const std::string listing = RunCommand("'" KF_CLI "' inspect '" + setup + "'", code);
     ASSERT_EQ(code, 0) << listing;
-    EXPECT_NE(listing.find("plugins\\two\\bin_noise.bin  (the cabinet of file 2)"), std::string::npos)
-        << listing;
+    for (const char* shared : {"plugins\\two\\bin_noise.bin  (the cabinet of file 2)",
+                               "plugins\\three\\renamed.dat  (the cabinet of file 2)"})
+        EXPECT_NE(listing.find(shared), std::string::npos) << listing;
 
     ASSERT_EQ(RunSetup(setup), kSuccess);
     EXPECT_EQ(ReadFile((installed / "bin/noise.bin").string()), noise);
     EXPECT_EQ(ReadFile((installed / "plugins/one/bin_noise.bin").string()), noise);
     EXPECT_EQ(ReadFile((installed / "plugins/two/bin_noise.bin").string()), noise);
+    EXPECT_EQ(ReadFile((installed / "plugins/three/renamed.dat").string()), noise);
     const std::string output = Wine(
         "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
         code);
