@@ -15,7 +15,6 @@
 #include "builder/cabinet/CabQvComps.h"
 #include "project/HostPaths.h"
 #include "runtime/core/SetupContents.h"
-#include "runtime/core/SharedCabinets.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -128,10 +127,9 @@ TBuildOutcome TBuildDriver::Run() {
     fPrograms = RuntimeProgramsFor(fProject.TargetWindows);
     RemoveAbandonedTempFiles();
     const TBuildFolder folder;
-    std::vector<uint64_t> packedSizes;
-    if (!PackFileCabinets(folder, packedSizes))
+    if (!PackFileCabinets(folder))
         return TBuildOutcome::Cancelled;
-    WriteDataAndTexts(folder, packedSizes);
+    WriteDataAndTexts(folder);
     PackMainCabinet(folder);
     return WriteSetup(folder);
 }
@@ -162,9 +160,9 @@ std::vector<TFileEntry> TBuildDriver::RowsToPack(const TBuildFolder& aFolder) co
     return rows;
 }
 
-bool TBuildDriver::FindDuplicates(const std::vector<TFileEntry>& aRows) {
+bool TBuildDriver::FindDuplicates(const std::vector<TFileEntry>& aRows, TSharedRows& aShared) {
     if (!fStoreDuplicatesOnce) {
-        fSharedRows.assign(aRows.size(), std::nullopt);
+        aShared.assign(aRows.size(), std::nullopt);
         return true;
     }
     auto shared = FindSharedRows(aRows, [this] {
@@ -173,52 +171,75 @@ bool TBuildDriver::FindDuplicates(const std::vector<TFileEntry>& aRows) {
     });
     if (!shared)
         return false;
-    fSharedRows = std::move(*shared);
+    aShared = std::move(*shared);
     return true;
 }
 
-bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes) {
+void TBuildDriver::ShowRow(const std::vector<TFileEntry>& aRows, size_t aRow) {
+    if (aRow == fShownRow)
+        return;
+    fShownRow = aRow;
+    fHost.ShowStatus(FileNameOf(aRows[aRow].SourcePath));
+}
+
+void TBuildDriver::ShowPacking(const std::vector<TFileEntry>& aRows, size_t aCabinet, uint64_t aDone) {
+    const std::vector<size_t>& members = fLayout.Cabinets[aCabinet];
+    size_t member = 0;
+    for (; member + 1 < members.size() && aDone >= fInputSizes[members[member]]; ++member)
+        aDone -= fInputSizes[members[member]];
+    const size_t row = members[member];
+    ShowRow(aRows, row);
+    fProgress.AdvanceWithin(0, row, aRows.size(), aDone, fInputSizes[row]);
+    fHost.ProcessEvents();
+}
+
+bool TBuildDriver::PackFileCabinets(const TBuildFolder& aFolder) {
     const std::vector<TFileEntry> rows = RowsToPack(aFolder);
-    if (!FindDuplicates(rows))
+    TSharedRows shared;
+    if (!FindDuplicates(rows, shared))
         return false;
-    std::vector<TFileEntry> stored;
-    std::vector<size_t> storedRows;
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (!fSharedRows[i])
-            stored.push_back(rows[i]), storedRows.push_back(i);
+    fInputSizes.clear();
+    fMemberNames.clear();
+    for (const TFileEntry& row : rows) {
+        fInputSizes.push_back(SizeOrZero(row.SourcePath));
+        fMemberNames.push_back(FileNameOf(row.SourcePath));
+    }
+    fLayout = LayOutCabinets(fInputSizes, shared, fProject.SolidCompression);
+    fCabinetSizes.clear();
     TCabinetPacker packer(
-        stored, fProject.Compression,
-        [&](size_t anIndex) { return aFolder.Path(CabinetName(storedRows[anIndex])); }, fCancelled);
+        rows, fLayout.Cabinets, fProject.Compression,
+        [&](size_t aCabinet) { return aFolder.Path(CabinetName(fLayout.OwnerOf(aCabinet))); }, fCancelled);
     packer.SetWorkerCount(fWorkerCount);
     packer.SetLatestDate(fDates.Latest);
-    const size_t count = rows.size();
-    for (size_t i = 0, next = 0; i < count; ++i) {
+    fShownRow = rows.size();
+    // Row by row: a row that owns a cabinet waits for it, and the rows packed with it or sharing
+    // an earlier file follow at once.
+    for (size_t row = 0; row < rows.size(); ++row) {
         if (fCancelled)
             return false;
-        fHost.ShowStatus(FileNameOf(fProject.Files[i].SourcePath));
-        fProgress.AdvanceToRow(0, i, count);
+        ShowRow(rows, row);
+        fProgress.AdvanceToRow(0, row, rows.size());
         fHost.ProcessEvents();
-        std::optional<uint64_t> size = kSharedCabinetSize;
-        if (!fSharedRows[i]) {
-            const uint64_t total = SizeOrZero(rows[i].SourcePath);
-            size = packer.Take(next++, [&](uint64_t aPacked) {
-                fProgress.AdvanceWithin(0, i, count, aPacked, total);
-                fHost.ProcessEvents();
-            });
+        const size_t cabinet = fLayout.Rows[row].Cabinet;
+        if (fLayout.OwnerOf(cabinet) == row) {
+            const std::optional<uint64_t> size =
+                packer.Take(cabinet, [&](uint64_t aPacked) { ShowPacking(rows, cabinet, aPacked); });
+            if (!size)
+                return false;
+            fCabinetSizes.push_back(*size);
         }
-        if (!size)
-            return false;
-        fProgress.AdvanceToRow(0, i + 1, count);
+        fProgress.AdvanceToRow(0, row + 1, rows.size());
         fHost.ProcessEvents();
-        aPackedSizes.push_back(*size);
     }
     return true;
 }
 
-void TBuildDriver::WriteDataAndTexts(const TBuildFolder& aFolder,
-                                     const std::vector<uint64_t>& aPackedSizes) const {
+void TBuildDriver::WriteDataAndTexts(const TBuildFolder& aFolder) const {
     TDataLines lines = ComposeDataLines(fProject);
-    lines[kPackedSizeLine] = PackedSizeLine(aPackedSizes, fSharedRows);
+    std::vector<std::string> installTo;
+    for (const TFileEntry& row : fProject.Files)
+        installTo.push_back(row.InstallTo);
+    lines[kPackedSizeLine] = PackedSizeLine(fLayout, fCabinetSizes, fMemberNames, installTo);
     const std::string bytes = DataFileBytes(lines);
     CheckWithInstallerReader(SplitInstallerData(bytes));
     WriteBytes(aFolder.Path(kDataFile), bytes);
@@ -263,19 +284,17 @@ TBuildOutcome TBuildDriver::WriteSetup(const TBuildFolder& aFolder) {
     Append(setup, runtime, false);
     fHost.ProcessEvents();
     const size_t count = fProject.Files.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (fSharedRows[i])
-            continue;
-        const std::string cabinet = aFolder.Path(CabinetName(i));
+    for (const std::vector<size_t>& rows : fLayout.Cabinets) {
+        const std::string cabinet = aFolder.Path(CabinetName(rows.front()));
         const uint64_t total = SizeOrZero(cabinet);
         const auto progress = [&](uint64_t aCopied) {
-            fProgress.AdvanceWithin(50, i, count, aCopied, total);
+            fProgress.AdvanceAcross(50, rows.front(), rows.back() + 1, count, aCopied, total);
         };
         if (!Append(setup, cabinet, true, progress))
             return TBuildOutcome::Cancelled;
         std::filesystem::remove(cabinet);
         fHost.ProcessEvents();
-        fProgress.AdvanceToRow(50, i + 1, count);
+        fProgress.AdvanceToRow(50, rows.back() + 1, count);
     }
     const std::string mainCabinet = aFolder.Path(kMainCabinet);
     Append(setup, mainCabinet, false);

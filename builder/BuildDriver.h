@@ -3,6 +3,7 @@
 #include "builder/BuildFolder.h"
 #include "builder/BuildHost.h"
 #include "builder/BuildProgress.h"
+#include "builder/CabinetLayout.h"
 #include "builder/MemberDates.h"
 #include "builder/RuntimePrograms.h"
 #include "builder/SharedRows.h"
@@ -55,12 +56,15 @@ private:
     bool Valid() const;
     // Refuses, or warns of, a licence or readme to show whose file cannot be read.
     void CheckTexts();
-    bool PackFileCabinets(const TBuildFolder& aFolder, std::vector<uint64_t>& aPackedSizes);
-    // Finds the rows that share an earlier row's cabinet; false when cancelled on the way.
-    bool FindDuplicates(const std::vector<TFileEntry>& aRows);
+    bool PackFileCabinets(const TBuildFolder& aFolder);
+    // Finds the rows whose files earlier rows store; false when cancelled on the way.
+    bool FindDuplicates(const std::vector<TFileEntry>& aRows, TSharedRows& aShared);
     // The rows as packed: with a sign command, the uninstaller row names a signed copy.
     std::vector<TFileEntry> RowsToPack(const TBuildFolder& aFolder) const;
-    void WriteDataAndTexts(const TBuildFolder& aFolder, const std::vector<uint64_t>& aPackedSizes) const;
+    // Shows the row whose file cabinet aCabinet is at, aDone bytes into its input.
+    void ShowPacking(const std::vector<TFileEntry>& aRows, size_t aCabinet, uint64_t aDone);
+    void ShowRow(const std::vector<TFileEntry>& aRows, size_t aRow);
+    void WriteDataAndTexts(const TBuildFolder& aFolder) const;
     void PackMainCabinet(const TBuildFolder& aFolder);
     TBuildOutcome WriteSetup(const TBuildFolder& aFolder);
     // Appends a file in blocks, pumping events between them and telling anOnBytes the bytes copied
@@ -80,7 +84,11 @@ private:
     bool fAllowUnreadableTexts = false;
     TMemberDates fDates;
     TRuntimePrograms fPrograms;
-    TSharedRows fSharedRows;
+    TCabinetLayout fLayout;
+    std::vector<uint64_t> fInputSizes;   // of each row's source, as packed
+    std::vector<uint64_t> fCabinetSizes; // of each cabinet of fLayout
+    std::vector<std::string> fMemberNames;
+    size_t fShownRow = 0; // the row whose name the status shows, while packing
     // Set on the user-interface thread, read by the packing threads too.
     std::atomic<bool> fCancelled{false};
     TBuildProgress fProgress;

@@ -19,11 +19,11 @@ void TBuildProgress::Advance(int aPercent) {
     fHost.ShowProgress(aPercent);
 }
 
-void TBuildProgress::AdvanceWithin(int aBase, size_t anIndex, size_t aCount, uint64_t aDone,
+void TBuildProgress::AdvanceAcross(int aBase, size_t aFirst, size_t anEnd, size_t aCount, uint64_t aDone,
                                    uint64_t aTotal) {
     const uint64_t total = std::max<uint64_t>(aTotal, 1);
     const uint64_t done = aTotal == 0 ? 0 : std::min(aDone, aTotal);
-    Advance(aBase + RoundedPercent(50 * (anIndex * total + done), aCount * total));
+    Advance(aBase + RoundedPercent(50 * (aFirst * total + done * (anEnd - aFirst)), aCount * total));
 }
 
 void TBuildProgress::AdvanceToRow(int aBase, size_t aRows, size_t aCount) {

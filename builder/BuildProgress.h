@@ -23,7 +23,11 @@ public:
     // aRows of aCount rows done, in the stage of 50 points from aBase.
     void AdvanceToRow(int aBase, size_t aRows, size_t aCount);
     // Row anIndex of aCount in the stage of 50 points from aBase, with aDone of its aTotal bytes done.
-    void AdvanceWithin(int aBase, size_t anIndex, size_t aCount, uint64_t aDone, uint64_t aTotal);
+    void AdvanceWithin(int aBase, size_t anIndex, size_t aCount, uint64_t aDone, uint64_t aTotal) {
+        AdvanceAcross(aBase, anIndex, anIndex + 1, aCount, aDone, aTotal);
+    }
+    // Rows aFirst up to anEnd of aCount, done together (a solid cabinet), with aDone of aTotal bytes.
+    void AdvanceAcross(int aBase, size_t aFirst, size_t anEnd, size_t aCount, uint64_t aDone, uint64_t aTotal);
     // After a successful build the bar returns to 0.
     void Reset();
 

@@ -37,18 +37,18 @@ void SetCompression(TQvCabWriter& aWriter, int aCompression) {
 
 } // namespace
 
-TCabinetPacker::TCabinetPacker(const std::vector<TFileEntry>& aFiles, int aCompression,
-                               std::function<std::string(size_t)> aCabinetFor,
+TCabinetPacker::TCabinetPacker(const std::vector<TFileEntry>& aFiles, std::vector<std::vector<size_t>> aCabinets,
+                               int aCompression, std::function<std::string(size_t)> aCabinetFor,
                                const std::atomic<bool>& aCancelled)
-    : fFiles(aFiles), fCompression(aCompression), fCabinetFor(std::move(aCabinetFor)), fCancelled(aCancelled),
-      fResults(aFiles.size()), fPacked(aFiles.size()) {}
+    : fFiles(aFiles), fCabinets(std::move(aCabinets)), fCompression(aCompression),
+      fCabinetFor(std::move(aCabinetFor)), fCancelled(aCancelled), fResults(fCabinets.size()),
+      fPacked(fCabinets.size()) {}
 
 TCabinetPacker::~TCabinetPacker() {
     Stop();
 }
 
 uint64_t TCabinetPacker::PackOne(size_t anIndex) {
-    const TFileEntry& row = fFiles[anIndex];
     const std::string cabinet = fCabinetFor(anIndex);
     TQvCabWriter writer;
     SetCompression(writer, fCompression);
@@ -61,17 +61,21 @@ uint64_t TCabinetPacker::PackOne(size_t anIndex) {
     writer.OnFolderStatus = [this](TQvCabWriter&, uint32_t, uint32_t, bool& anAbort) {
         anAbort = Abandoned();
     };
-    // A source replaced by a folder, FIFO or device since Open is refused with a message naming it.
-    RefuseNonRegularFile(row.SourcePath);
-    std::error_code sizeError;
-    if (std::filesystem::file_size(row.SourcePath, sizeError) > kLargestFile && !sizeError)
-        RefuseTooLarge(row.SourcePath);
+    const TFileEntry* row = nullptr;
     writer.OnGetNextCabinet = [&row](TQvCabWriter&, TCCAB&, uint32_t aPreviousSize, bool&) {
         if (aPreviousSize != 0)
-            RefuseTooLarge(row.SourcePath);
+            RefuseTooLarge(row->SourcePath);
     };
     writer.Open(cabinet);
-    writer.AddFile(row.SourcePath, FileNameOf(row.SourcePath), false);
+    for (const size_t index : fCabinets[anIndex]) {
+        row = &fFiles[index];
+        // A source replaced by a folder, FIFO or device since Open is refused with a message naming it.
+        RefuseNonRegularFile(row->SourcePath);
+        std::error_code sizeError;
+        if (std::filesystem::file_size(row->SourcePath, sizeError) > kLargestFile && !sizeError)
+            RefuseTooLarge(row->SourcePath);
+        writer.AddFile(row->SourcePath, FileNameOf(row->SourcePath), false);
+    }
     writer.Close(true);
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(cabinet, error);
@@ -96,7 +100,7 @@ void TCabinetPacker::Pack(size_t anIndex) {
 }
 
 void TCabinetPacker::Work() {
-    for (size_t index; !Abandoned() && (index = fNext++) < fFiles.size();)
+    for (size_t index; !Abandoned() && (index = fNext++) < fCabinets.size();)
         Pack(index);
 }
 
@@ -105,7 +109,7 @@ void TCabinetPacker::Start() {
     LoadCabinetLibrary();
     const size_t workers =
         fWorkerCount != 0 ? fWorkerCount : std::max<size_t>(1, std::thread::hardware_concurrency());
-    for (size_t i = 0; i < workers && i < fFiles.size(); ++i)
+    for (size_t i = 0; i < workers && i < fCabinets.size(); ++i)
         fWorkers.emplace_back([this] { Work(); });
 }
 

@@ -15,16 +15,18 @@
 
 namespace kf {
 
-// Packs every file row into a cabinet of its own on worker threads, while the caller takes the
-// results in row order and keeps its window alive. Taking the first row loads the cabinet library
+// Packs cabinets of file rows (one row each, or consecutive rows together when solid) on worker
+// threads, while the caller takes the results in order and keeps its window alive. Taking the first row loads the cabinet library
 // on the calling thread before any worker starts. A packing thread looks at the cancel flag after
 // every data block and every part of the cabinet file written, so that a cancelled or abandoned
 // build does not wait for a large file.
 class TCabinetPacker {
 public:
-    // aCabinetFor names the cabinet file of a row; aCancelled stops the packing when it turns true.
-    TCabinetPacker(const std::vector<TFileEntry>& aFiles, int aCompression,
-                   std::function<std::string(size_t)> aCabinetFor, const std::atomic<bool>& aCancelled);
+    // aCabinets lists the rows of aFiles each cabinet holds; aCabinetFor names the file of a
+    // cabinet; aCancelled stops the packing when it turns true.
+    TCabinetPacker(const std::vector<TFileEntry>& aFiles, std::vector<std::vector<size_t>> aCabinets,
+                   int aCompression, std::function<std::string(size_t)> aCabinetFor,
+                   const std::atomic<bool>& aCancelled);
     ~TCabinetPacker();
     TCabinetPacker(const TCabinetPacker&) = delete;
     TCabinetPacker& operator=(const TCabinetPacker&) = delete;
@@ -34,10 +36,10 @@ public:
     void SetWorkerCount(size_t aCount) { fWorkerCount = aCount; }
     void SetLatestDate(std::optional<int64_t> aDate) { fLatestDate = aDate; }
 
-    // Waits until row anIndex is packed, calling aWhileWaiting at least every 50 ms with the bytes
-    // of the row packed so far; returns the cabinet's size, nothing once the cancel flag is set, or
-    // raises the error that packing the row met. Row 0 comes first; when the cabinet library cannot
-    // be loaded it raises that error and starts no worker.
+    // Waits until cabinet anIndex is packed, calling aWhileWaiting at least every 50 ms with the
+    // bytes of its input packed so far; returns the cabinet's size, nothing once the cancel flag is
+    // set, or raises the error that packing it met. Cabinet 0 comes first; when the cabinet library
+    // cannot be loaded it raises that error and starts no worker.
     std::optional<uint64_t> Take(size_t anIndex, const std::function<void(uint64_t aPacked)>& aWhileWaiting);
     // Abandons the cabinets being packed and waits for the workers, one data block at most.
     void Stop();
@@ -56,6 +58,7 @@ private:
     bool Abandoned() const { return fCancelled || fStopping; }
 
     const std::vector<TFileEntry>& fFiles;
+    std::vector<std::vector<size_t>> fCabinets;
     int fCompression;
     size_t fWorkerCount = 0;
     std::optional<int64_t> fLatestDate;

@@ -115,12 +115,10 @@ TDataLines ComposeDataLines(const TProject& aProject) {
     return lines;
 }
 
-std::string PackedSizeLine(const std::vector<uint64_t>& aSizes, const TSharedRows& aShared) {
+std::string PackedSizeLine(const std::vector<uint64_t>& aSizes) {
     std::string line;
-    for (size_t row = 0; row < aSizes.size(); ++row) {
-        const bool named = row < aShared.size() && aShared[row] && !aShared[row]->ByName;
-        line += (named ? "@" + std::to_string(aShared[row]->Row + 1) : std::to_string(aSizes[row])) + "?";
-    }
+    for (const uint64_t size : aSizes)
+        line += std::to_string(size) + "?";
     return line;
 }
 

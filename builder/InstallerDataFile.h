@@ -1,6 +1,5 @@
 #pragma once
 
-#include "builder/SharedRows.h"
 #include "project/Project.h"
 
 #include <array>
@@ -17,10 +16,9 @@ using TDataLines = std::array<std::string, kDataFileLines>;
 
 // The 18 lines of the installer data file, with the packed-size line (line 10) left empty.
 TDataLines ComposeDataLines(const TProject& aProject);
-// Line 10: the packed size of each file cabinet, in file-list order. A row that installs an earlier
-// row's cabinet (aShared, when given) is 0 where the installer's name rule finds that row, else
-// "@" and the number of that file.
-std::string PackedSizeLine(const std::vector<uint64_t>& aSizes, const TSharedRows& aShared = {});
+// Line 10 for a cabinet of its own for each row: their sizes, in file-list order (see
+// CabinetLayout.h for the line of other layouts).
+std::string PackedSizeLine(const std::vector<uint64_t>& aSizes);
 // Raises an error naming the field or row when the compression or base folder is none the build
 // knows, when a value cannot travel in the data file (a control character in any line, a "?"
 // inside a list element, a character outside Windows-1252) or when an install-to path is one that

@@ -135,7 +135,7 @@ std::optional<TSharedRows> FindSharedRows(const std::vector<TFileEntry>& aRows,
                     if (same == TComparison::Stopped)
                         return std::nullopt;
                     if (same == TComparison::Same) {
-                        found = TSharedRow{earlier, earlier == byName};
+                        found = TSharedRow{earlier};
                         break;
                     }
                 }

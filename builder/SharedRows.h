@@ -9,12 +9,9 @@
 
 namespace kf {
 
-// An earlier row whose cabinet a row installs instead of a cabinet of its own.
+// An earlier row whose stored file a row installs instead of storing its own.
 struct TSharedRow {
     size_t Row = 0;
-    // The installer's name rule finds that row by itself, so line 10 need only say the row has no
-    // cabinet; otherwise it names the row.
-    bool ByName = false;
 };
 
 // For each row, the earlier row with a cabinet of its own whose source has the same bytes, whatever

@@ -59,6 +59,7 @@ const std::vector<TField>& Fields() {
         Text("CompanyName", &TProject::CompanyName),
         Text("SetupFile", &TProject::SetupFile),
         Position("Compression", &TProject::Compression, 2),
+        Flag("Solid", &TProject::SolidCompression),
         Position("TargetWindows", &TProject::TargetWindows, 1),
         Text("LogoBitmap", &TProject::LogoBitmap),
         Text("HeaderBitmap", &TProject::HeaderBitmap),

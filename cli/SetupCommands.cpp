@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <iomanip>
 #include <iostream>
+#include <memory>
 #include <sys/stat.h>
 #include <unordered_map>
 #include <vector>
@@ -59,7 +60,10 @@ void PrintCabinets(const TSetupContents& aContents) {
         std::cout << "  " << std::setw(4) << i + 1 << "  offset " << layout.CabinetOffsets[i] << "  size "
                   << layout.CabinetSizes[i] << "  " << WithControlsEscaped(aContents.FileMembers[i].Name)
                   << " -> " << WithControlsEscaped(aContents.Data.Files[i].InstallTo);
-        if (rows[i] != i)
+        if (aContents.MemberIndexes[i] != 0)
+            std::cout << "  (file " << aContents.MemberIndexes[i] + 1 << " of the cabinet of file " << rows[i] + 1
+                      << ')';
+        else if (rows[i] != i)
             std::cout << "  (the cabinet of file " << rows[i] + 1 << ')';
         std::cout << '\n';
     }
@@ -80,6 +84,31 @@ void ExtractMainMembers(TByteSource& aSetup, const TSetupContents& aContents,
         main.ExtractTo(i, (aFolder / aContents.MainMembers[i].Name).string());
 }
 
+// The file cabinet that extraction is reading: members of one cabinet, solid or shared, are taken
+// in one pass while the rows ask for them in the order the cabinet holds them.
+class TOpenCabinet {
+public:
+    TEmbeddedCabinet& For(TByteSource& aSetup, const TSetupContents& aContents, size_t aRow) {
+        const size_t owner = aContents.CabinetRows[aRow];
+        const size_t member = aContents.MemberIndexes[aRow];
+        if (!fCabinet || owner != fRow || member < fMember) {
+            fCabinet.reset();
+            fWindow = std::make_unique<TByteWindow>(aSetup, aContents.Layout.CabinetOffsets[aRow],
+                                                    aContents.Layout.CabinetSizes[aRow]);
+            fCabinet = std::make_unique<TEmbeddedCabinet>(*fWindow, FileCabinetName(owner));
+            fRow = owner;
+        }
+        fMember = member;
+        return *fCabinet;
+    }
+
+private:
+    std::unique_ptr<TByteWindow> fWindow;
+    std::unique_ptr<TEmbeddedCabinet> fCabinet;
+    size_t fRow = 0;
+    size_t fMember = 0;
+};
+
 // Extracts every file; returns where each row's file went, relative to aFolder. Two rows whose
 // paths differ only in case are one file on Windows: the later replaces the earlier under the
 // earlier's name, as when installed.
@@ -89,6 +118,7 @@ std::vector<std::filesystem::path> ExtractAll(TByteSource& aSetup, const TSetupC
     ExtractMainMembers(aSetup, aContents, aFolder);
     std::vector<std::filesystem::path> written;
     std::unordered_map<std::string, std::filesystem::path> firstSpelling;
+    TOpenCabinet cabinet;
     for (size_t i = 0; i < aContents.Data.Files.size(); ++i) {
         if (aStop.Raised())
             throw Exception("Stopped by a signal; nothing was extracted");
@@ -96,12 +126,11 @@ std::vector<std::filesystem::path> ExtractAll(TByteSource& aSetup, const TSetupC
         const std::filesystem::path relative =
             firstSpelling.try_emplace(FoldCase(own.string()), own).first->second;
         const std::filesystem::path target = aFolder / relative;
-        TByteWindow window(aSetup, aContents.Layout.CabinetOffsets[i], aContents.Layout.CabinetSizes[i]);
-        TEmbeddedCabinet cabinet(window, FileCabinetName(i));
+        TEmbeddedCabinet& source = cabinet.For(aSetup, aContents, i);
         std::filesystem::create_directories(target.parent_path());
         // A later row to the same place replaces the earlier one, as it does when installed.
         std::filesystem::remove(target);
-        cabinet.ExtractTo(0, target.string());
+        source.ExtractTo(aContents.MemberIndexes[i], target.string());
         written.push_back(relative);
     }
     return written;

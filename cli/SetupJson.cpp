@@ -49,6 +49,7 @@ TJson FileCabinets(const TSetupContents& aContents) {
         cabinet["installTo"] = aContents.Data.Files[i].InstallTo;
         if (aContents.CabinetRows[i] != i)
             cabinet["cabinetOfFile"] = aContents.CabinetRows[i] + 1;
+        cabinet["memberNumber"] = aContents.MemberIndexes[i] + 1;
         cabinets.push_back(cabinet);
     }
     return cabinets;

@@ -87,6 +87,7 @@ void TProject::ResetToNew() {
     CompanyName = "\xC2\xA9 2006 Company";
     SetupFile = fDefaultSetupFile;
     Compression = 1;
+    SolidCompression = false;
     TargetWindows = kTarget32Bit;
 
     LogoBitmap = fProgramFolder + "Logo.bmp";

@@ -57,6 +57,8 @@ public:
     std::string CompanyName = "\xC2\xA9 2006 Company";
     std::string SetupFile;
     int Compression = 1;
+    // Packs consecutive files into shared cabinets, so that what they have in common shrinks once.
+    bool SolidCompression = false;
     int TargetWindows = kTarget32Bit; // ComboBox11: which runtime the setup carries
     std::string LogoBitmap;
     std::string HeaderBitmap;

@@ -37,6 +37,7 @@ void ReadSettings(TProject& aProject, const TIniProfile& anIni) {
     aProject.CompanyName = text("3");
     aProject.SetupFile = text("4");
     aProject.Compression = PositionOrNone(anIni.ReadInteger(kSettings, "5", 1), 3);
+    aProject.SolidCompression = flag("23");
     aProject.LogoBitmap = text("6");
     aProject.HeaderBitmap = text("7");
     aProject.ShowLicense = flag("8");

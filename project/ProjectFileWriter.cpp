@@ -85,6 +85,9 @@ void WriteSettings(TProjectTextWriter& aWriter, const TProject& aProject) {
     ini.Write("20", aProject.LaunchFileIndex);
     ini.Write("21", aProject.RestartComputer);
     ini.Write("22", aProject.TargetWindows);
+    // Written only when on, so that a project saved without it reads as it did before.
+    if (aProject.SolidCompression)
+        ini.Write("23", true);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "ui/FileDialogs.h"
 #include "ui/ListViewRows.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -53,6 +54,12 @@ TGeneralPage::TGeneralPage(TProject& aProject, QWidget* aParent) : QWidget(aPare
     const int compressionRow = grid->rowCount();
     grid->addWidget(new QLabel(QStringLiteral("Compression Type:"), this), compressionRow, 0);
     grid->addWidget(fComboBox1, compressionRow, 1);
+    fCheckBox8 = new QCheckBox(QStringLiteral("Solid compression"), this);
+    fCheckBox8->setObjectName(QStringLiteral("CheckBox8"));
+    fCheckBox8->setToolTip(QStringLiteral("Packs consecutive files together: a smaller setup, whose files "
+                                          "are reached by decoding the ones packed before them"));
+    connect(fCheckBox8, &QCheckBox::clicked, this, [this](bool aChecked) { fProject.SolidCompression = aChecked; });
+    grid->addWidget(fCheckBox8, grid->rowCount(), 1);
 
     fComboBox11 = CreateChoiceList(this, "ComboBox11", {"32-bit (x86)", "64-bit (x64)"});
     connect(fComboBox11, &QComboBox::activated, this,
@@ -103,6 +110,7 @@ void TGeneralPage::ShowModel() {
     ShowText(fEdit3, fProject.CompanyName);
     ShowText(fEdit4, fProject.SetupFile);
     fComboBox1->setCurrentIndex(fProject.Compression);
+    fCheckBox8->setChecked(fProject.SolidCompression);
     fComboBox11->setCurrentIndex(fProject.TargetWindows);
     ShowText(fEdit5, fProject.LogoBitmap);
     ShowText(fEdit6, fProject.HeaderBitmap);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+class QCheckBox;
 class QComboBox;
 class QGridLayout;
 class QLineEdit;
@@ -57,6 +58,7 @@ private:
     QLineEdit* fEdit4 = nullptr;
     QComboBox* fComboBox1 = nullptr;
     QComboBox* fComboBox11 = nullptr;
+    QCheckBox* fCheckBox8 = nullptr;
     QLineEdit* fEdit5 = nullptr;
     QLineEdit* fEdit6 = nullptr;
 };

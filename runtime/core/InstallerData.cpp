@@ -2,6 +2,8 @@
 
 #include "base/Windows1252.h"
 
+#include <utility>
+
 namespace kf {
 
 namespace {
@@ -76,14 +78,21 @@ std::vector<bool> FlagString(const std::string& aLine, size_t aNumber, size_t aR
     return flags;
 }
 
-// "@N": the row installs the cabinet of the earlier file N.
-std::optional<size_t> CabinetOf(const std::string& anElement, size_t aRow) {
+// "@N": the row installs the cabinet of the earlier file N; "@N/K": the K-th file of that cabinet.
+std::optional<std::pair<size_t, size_t>> CabinetOf(const std::string& anElement, size_t aRow) {
     if (!anElement.starts_with('@'))
         return std::nullopt;
-    const auto file = NumberIn(std::string_view(anElement).substr(1));
+    const std::string_view reference = std::string_view(anElement).substr(1);
+    const size_t slash = reference.find('/');
+    const auto file = NumberIn(reference.substr(0, slash));
     if (!file || *file == 0 || *file > aRow)
         FailElement(10, aRow, "holds " + Quoted(anElement) + ", which names no earlier file");
-    return static_cast<size_t>(*file - 1);
+    if (slash == std::string_view::npos)
+        return std::pair{static_cast<size_t>(*file - 1), size_t{0}};
+    const auto member = NumberIn(reference.substr(slash + 1));
+    if (!member || *member == 0 || *member > 0xFFFF)
+        FailElement(10, aRow, "holds " + Quoted(anElement) + ", which names no file of a cabinet");
+    return std::pair{static_cast<size_t>(*file - 1), static_cast<size_t>(*member - 1)};
 }
 
 std::vector<TFileRow> ParseFiles(const TInstallerDataLines& aLines) {
@@ -98,8 +107,11 @@ std::vector<TFileRow> ParseFiles(const TInstallerDataLines& aLines) {
     const auto registration = FlagString(aLines[12], 13, paths.size());
     std::vector<TFileRow> files;
     for (size_t i = 0; i < paths.size(); ++i) {
-        TFileRow row{paths[i], 0, CabinetOf(sizes[i], i), overwrite[i], uninstall[i], registration[i]};
-        if (!row.CabinetOf) {
+        TFileRow row{paths[i], 0, std::nullopt, 0, overwrite[i], uninstall[i], registration[i]};
+        if (const auto cabinet = CabinetOf(sizes[i], i)) {
+            row.CabinetOf = cabinet->first;
+            row.Member = cabinet->second;
+        } else {
             const auto size = NumberIn(sizes[i]);
             if (!size)
                 FailElement(10, i, "holds " + Quoted(sizes[i]) + " where a size belongs");

@@ -17,6 +17,9 @@ struct TFileRow {
     // The earlier row (0-based) whose cabinet this row installs, when line 10 names one ("@2" for
     // file 2); its packed size is then 0.
     std::optional<size_t> CabinetOf;
+    // Which member of that cabinet (0-based) the row installs: "@2/3" for the third file of the
+    // cabinet of file 2; "@2" and a row with a cabinet of its own take the first.
+    size_t Member = 0;
     bool Overwrite = true;
     bool Uninstall = true;
     bool Register = false;

@@ -78,32 +78,54 @@ size_t SharedRow(const TSetupContents& aContents, const std::vector<uint64_t>& a
     return *shared;
 }
 
-void ShareEarlierCabinet(TSetupContents& aContents, const std::vector<uint64_t>& aSizes,
-                         const std::vector<std::string>& aNames, size_t aRow) {
-    const size_t shared = SharedRow(aContents, aSizes, aNames, aRow);
-    aContents.Layout.CabinetOffsets[aRow] = aContents.Layout.CabinetOffsets[shared];
-    aContents.Layout.CabinetSizes[aRow] = aContents.Layout.CabinetSizes[shared];
-    aContents.FileMembers.push_back(aContents.FileMembers[shared]);
-    aContents.CabinetRows.push_back(shared);
+std::string FileCount(size_t aCount) {
+    return aCount == 1 ? "1 file" : std::to_string(aCount) + " files";
+}
+
+// What each file cabinet holds, and which of its members some row installs.
+struct TFileCabinets {
+    std::vector<std::vector<TCabinetMember>> Members; // by the row the cabinet belongs to
+    std::vector<std::vector<bool>> Installed;
+};
+
+void InstallMember(TSetupContents& aContents, TFileCabinets& aCabinets, size_t aRow, size_t aCabinetRow) {
+    const size_t member = aContents.Data.Files[aRow].Member;
+    const auto& members = aCabinets.Members[aCabinetRow];
+    if (member >= members.size())
+        Fail("file " + std::to_string(aRow + 1) + " installs file " + std::to_string(member + 1) + " of " +
+             FileCabinetName(aCabinetRow) + ", which holds " + FileCount(members.size()));
+    aCabinets.Installed[aCabinetRow][member] = true;
+    aContents.Layout.CabinetOffsets[aRow] = aContents.Layout.CabinetOffsets[aCabinetRow];
+    aContents.Layout.CabinetSizes[aRow] = aContents.Layout.CabinetSizes[aCabinetRow];
+    aContents.FileMembers.push_back(members[member]);
+    aContents.MemberIndexes.push_back(member);
+    aContents.CabinetRows.push_back(aCabinetRow);
 }
 
 void CheckFileCabinets(TByteSource& aSetup, TSetupContents& aContents) {
-    TSetupLayout& layout = aContents.Layout;
+    const TSetupLayout& layout = aContents.Layout;
     const std::vector<uint64_t> sizes = layout.CabinetSizes;
+    TFileCabinets cabinets{std::vector<std::vector<TCabinetMember>>(sizes.size()),
+                           std::vector<std::vector<bool>>(sizes.size())};
     std::vector<std::string> names;
     for (size_t row = 0; row < sizes.size(); ++row) {
         if (sizes[row] == kSharedCabinetSize) {
-            ShareEarlierCabinet(aContents, sizes, names, row);
+            InstallMember(aContents, cabinets, row, SharedRow(aContents, sizes, names, row));
         } else {
+            if (aContents.Data.Files[row].Member != 0)
+                Fail("file " + std::to_string(row + 1) + " has a cabinet of its own and names another");
             TByteWindow cabinet(aSetup, layout.CabinetOffsets[row], sizes[row]);
-            const auto members = CheckCabinet(cabinet, FileCabinetName(row));
-            if (members.size() != 1)
-                Fail(FileCabinetName(row) + " does not hold exactly one file");
-            aContents.FileMembers.push_back(members[0]);
-            aContents.CabinetRows.push_back(row);
+            cabinets.Members[row] = CheckCabinet(cabinet, FileCabinetName(row));
+            cabinets.Installed[row].assign(cabinets.Members[row].size(), false);
+            InstallMember(aContents, cabinets, row, row);
         }
         names.push_back(aContents.FileMembers.back().Name);
     }
+    for (size_t row = 0; row < sizes.size(); ++row)
+        for (size_t member = 0; member < cabinets.Installed[row].size(); ++member)
+            if (!cabinets.Installed[row][member])
+                Fail(FileCabinetName(row) + " holds " + FileCount(cabinets.Installed[row].size()) +
+                     ", and no file row installs its file " + std::to_string(member + 1));
 }
 
 } // namespace

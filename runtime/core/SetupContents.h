@@ -39,10 +39,12 @@ struct TSetupContents {
     std::vector<TCabinetMember> MainMembers;
     TInstallerDataLines DataLines;
     TInstallerData Data;
-    // For each file row: the one member of the cabinet it installs, and the row that cabinet
-    // belongs to (the row itself unless its identical file is stored once, with an earlier row).
-    // Layout gives each row the place of that cabinet.
+    // For each file row: the member of the cabinet it installs, that member's place in its cabinet,
+    // and the row that cabinet belongs to (the row itself unless the row is packed with earlier
+    // rows, solid, or its identical file is stored once, with an earlier row). Layout gives each
+    // row the place of that cabinet.
     std::vector<TCabinetMember> FileMembers;
+    std::vector<size_t> MemberIndexes;
     std::vector<size_t> CabinetRows;
 };
 
@@ -51,9 +53,9 @@ using TDataFileDecoder = std::function<std::string(TByteSource& aMainCabinet)>;
 
 // Reads the trailer (in a signed setup, in front of the signature), the main cabinet, its kelpforge.dat and
 // the file cabinets of its packed-size list. Raises an error that says what is wrong unless the sizes add up,
-// every cabinet's data blocks carry their checksums, the data file is sound, each file cabinet holds one
-// file and each row without a cabinet of its own finds the earlier one it shares (the one line 10
-// names, or else the one the name rule finds).
+// every cabinet's data blocks carry their checksums, the data file is sound, each row without a
+// cabinet of its own finds the earlier one it installs from (the one line 10 names, or else the one
+// the name rule finds) and every member of every file cabinet is installed by some row.
 TSetupContents ReadSetupContents(TByteSource& aFile, const TDataFileDecoder& aDecodeDataFile);
 
 // How error messages name the cabinet of a file row (0-based).

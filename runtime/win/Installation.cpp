@@ -64,11 +64,7 @@ void TInstallation::Install(const TInstallPlan& aPlan) {
     fLog.Scope = fCreated.Scope = aPlan.Scope;
     fGuarded = aPlan.Scope == TInstallScope::PerMachine;
     MakeFolders(aPlan.InstallFolder);
-    for (size_t i = 0; i < aPlan.Files.size(); ++i) {
-        if (fProgress)
-            fProgress(i, aPlan.Files.size(), aPlan.Files[i].Target);
-        InstallFile(aPlan.Files[i]);
-    }
+    InstallFiles(aPlan.Files);
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     try {
         // Every file is in place first: a library may need the others to register.
@@ -137,19 +133,71 @@ void TInstallation::RequireProtectedFolder(const std::string& aLibrary) const {
                     "or into a folder that does not exist yet.");
 }
 
-void TInstallation::InstallFile(const TFileAction& aFile) {
+void TInstallation::InstallFiles(const std::vector<TFileAction>& aFiles) {
+    for (const TFileAction& file : aFiles)
+        fBytesTotal += fPackage.Contents().FileMembers[file.Row].Length;
+    for (size_t first = 0; first < aFiles.size();) {
+        const size_t end = RunEnd(aFiles, first);
+        InstallRun(aFiles, first, end);
+        first = end;
+    }
+}
+
+// The files from aFirst on that one pass through their cabinet installs: the rows that follow one
+// another in one cabinet, solid or shared, up to a target that one of them writes already, which
+// must be written after it.
+size_t TInstallation::RunEnd(const std::vector<TFileAction>& aFiles, size_t aFirst) const {
+    const std::vector<size_t>& cabinets = fPackage.Contents().CabinetRows;
+    size_t end = aFirst + 1;
+    for (; end < aFiles.size() && cabinets[aFiles[end].Row] == cabinets[aFiles[aFirst].Row]; ++end)
+        for (size_t earlier = aFirst; earlier < end; ++earlier)
+            if (SamePath(aFiles[earlier].Target, aFiles[end].Target))
+                return end;
+    return end;
+}
+
+// Creates the file's folders and moves aside or notes what it replaces; false when an existing file
+// is kept.
+bool TInstallation::PrepareTarget(const TFileAction& aFile, bool& anExisted) {
     MakeFolders(ParentOf(aFile.Target));
     Guard(aFile.Target);
     if (Exists(aFile.Target) && !aFile.Overwrite) {
         fActions.Line("Kept " + aFile.Target + ", which exists");
-        return;
+        return false;
     }
-    const bool existed = KeepExisting(aFile.Target);
-    TTargetFileSink sink(Wide(aFile.Target));
-    TFileWindow cabinet = fPackage.FileCabinet(aFile.Row);
-    fCabinet.Extract(cabinet, sink, FileCabinetName(aFile.Row));
-    fLog.Files.push_back(TLoggedPath{aFile.Target, aFile.Uninstall});
-    fActions.Line((existed ? "Replaced " : "Installed ") + aFile.Target);
+    anExisted = KeepExisting(aFile.Target);
+    return true;
+}
+
+void TInstallation::InstallRun(const std::vector<TFileAction>& aFiles, size_t aFirst, size_t anEnd) {
+    const TSetupContents& contents = fPackage.Contents();
+    const uint64_t before = fBytesDone;
+    TTargetFilesSink sink([&](uint64_t aWritten, const std::wstring& aTarget) {
+        fBytesDone = before + aWritten;
+        if (fProgress)
+            fProgress(fBytesDone, fBytesTotal, Utf8(aTarget));
+    });
+    std::vector<std::pair<const TFileAction*, bool>> written; // and whether it replaced a file
+    for (size_t i = aFirst; i < anEnd; ++i) {
+        bool existed = false;
+        if (!PrepareTarget(aFiles[i], existed))
+            continue;
+        sink.Add(contents.MemberIndexes[aFiles[i].Row], Wide(aFiles[i].Target));
+        written.emplace_back(&aFiles[i], existed);
+    }
+    if (fProgress)
+        fProgress(fBytesDone, fBytesTotal, aFiles[aFirst].Target);
+    if (!written.empty()) {
+        TFileWindow cabinet = fPackage.FileCabinet(aFiles[aFirst].Row);
+        fCabinet.Extract(cabinet, sink, FileCabinetName(contents.CabinetRows[aFiles[aFirst].Row]));
+    }
+    for (const auto& [file, existed] : written) {
+        fLog.Files.push_back(TLoggedPath{file->Target, file->Uninstall});
+        fActions.Line((existed ? "Replaced " : "Installed ") + file->Target);
+    }
+    fBytesDone = before;
+    for (size_t i = aFirst; i < anEnd; ++i)
+        fBytesDone += contents.FileMembers[aFiles[i].Row].Length;
 }
 
 void TInstallation::Register(const std::string& aLibrary) {

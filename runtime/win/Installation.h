@@ -6,7 +6,9 @@
 #include "runtime/win/Backups.h"
 #include "runtime/win/SetupPackage.h"
 
+#include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace kf {
 
@@ -15,9 +17,9 @@ namespace kf {
 // files and registry values it replaced, and raises the step's error.
 class TInstallation {
 public:
-    // Told before each file with the count of files done and of all files; it may raise an
-    // error to stop the installation, which is then rolled back.
-    using TProgress = std::function<void(size_t aDone, size_t aTotal, const std::string& aFile)>;
+    // Told of the bytes of files written so far and in all, and the file being written, as the
+    // files are written; it may raise an error to stop the installation, which is then rolled back.
+    using TProgress = std::function<void(uint64_t aDone, uint64_t aTotal, const std::string& aFile)>;
 
     TInstallation(const TSetupPackage& aPackage, TSystemCabinet& aCabinet, TActionLog& anActions,
                   TProgress aProgress = {})
@@ -33,7 +35,10 @@ private:
     void CreateFolders(const std::string& aFolder);
     bool CreatedFolder(const std::string& aFolder) const;
     void RequireProtectedFolder(const std::string& aLibrary) const;
-    void InstallFile(const TFileAction& aFile);
+    void InstallFiles(const std::vector<TFileAction>& aFiles);
+    size_t RunEnd(const std::vector<TFileAction>& aFiles, size_t aFirst) const;
+    void InstallRun(const std::vector<TFileAction>& aFiles, size_t aFirst, size_t anEnd);
+    bool PrepareTarget(const TFileAction& aFile, bool& anExisted);
     void Register(const std::string& aLibrary);
     void MakeShortcut(const TShortcutAction& aShortcut);
     bool KeepExisting(const std::string& aPath);
@@ -50,6 +55,8 @@ private:
     TSystemCabinet& fCabinet;
     TActionLog& fActions;
     TProgress fProgress;
+    uint64_t fBytesDone = 0;
+    uint64_t fBytesTotal = 0;
     TUninstallLog fLog;
     TUninstallLog fCreated; // what a rollback removes: only what did not exist before
     TBackups fBackups;      // what a rollback puts back

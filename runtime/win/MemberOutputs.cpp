@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <vector>
+
 namespace kf {
 
 namespace {
@@ -21,37 +24,54 @@ private:
     std::string& fBytes;
 };
 
-class TFileOutput : public TMemberOutput {
+// One member written to each of its targets.
+class TFilesOutput : public TMemberOutput {
 public:
-    explicit TFileOutput(const std::wstring& aPath)
-        : fPath(aPath), fHandle(::CreateFileW(aPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr)) {
-        if (fHandle == INVALID_HANDLE_VALUE)
-            ThrowLastError("Cannot create " + Utf8(aPath));
+    TFilesOutput(const std::vector<std::wstring>& aPaths, std::function<void(size_t, const std::wstring&)> aWritten)
+        : fWritten(std::move(aWritten)) {
+        for (const std::wstring& path : aPaths) {
+            const HANDLE handle =
+                ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle == INVALID_HANDLE_VALUE)
+                ThrowLastError("Cannot create " + Utf8(path));
+            fFiles.push_back({path, handle});
+        }
     }
-    ~TFileOutput() override {
-        if (fHandle != INVALID_HANDLE_VALUE)
-            ::CloseHandle(fHandle);
+    ~TFilesOutput() override {
+        for (const TFile& file : fFiles)
+            if (file.Handle != INVALID_HANDLE_VALUE)
+                ::CloseHandle(file.Handle);
     }
     void Write(const void* aData, size_t aLength) override {
-        DWORD written = 0;
-        if (!::WriteFile(fHandle, aData, static_cast<DWORD>(aLength), &written, nullptr) ||
-            written != aLength)
-            ThrowLastError("Cannot write " + Utf8(fPath));
+        for (const TFile& file : fFiles) {
+            DWORD written = 0;
+            if (!::WriteFile(file.Handle, aData, static_cast<DWORD>(aLength), &written, nullptr) ||
+                written != aLength)
+                ThrowLastError("Cannot write " + Utf8(file.Path));
+        }
+        fWritten(aLength, fFiles.front().Path);
     }
     void Finish(uint16_t aDate, uint16_t aTime) override {
         FILETIME local, universal;
-        if (::DosDateTimeToFileTime(aDate, aTime, &local) && ::LocalFileTimeToFileTime(&local, &universal))
-            ::SetFileTime(fHandle, nullptr, nullptr, &universal);
-        const BOOL closed = ::CloseHandle(fHandle);
-        fHandle = INVALID_HANDLE_VALUE;
-        if (!closed)
-            ThrowLastError("Cannot write " + Utf8(fPath));
+        const bool dated =
+            ::DosDateTimeToFileTime(aDate, aTime, &local) && ::LocalFileTimeToFileTime(&local, &universal);
+        for (TFile& file : fFiles) {
+            if (dated)
+                ::SetFileTime(file.Handle, nullptr, nullptr, &universal);
+            const BOOL closed = ::CloseHandle(file.Handle);
+            file.Handle = INVALID_HANDLE_VALUE;
+            if (!closed)
+                ThrowLastError("Cannot write " + Utf8(file.Path));
+        }
     }
 
 private:
-    std::wstring fPath;
-    HANDLE fHandle;
+    struct TFile {
+        std::wstring Path;
+        HANDLE Handle;
+    };
+    std::vector<TFile> fFiles;
+    std::function<void(size_t, const std::wstring&)> fWritten;
 };
 
 } // namespace
@@ -65,11 +85,23 @@ std::unique_ptr<TMemberOutput> TMemorySink::Open(const std::string& aName, uint3
     return std::make_unique<TMemoryOutput>(member->second);
 }
 
-std::unique_ptr<TMemberOutput> TTargetFileSink::Open(const std::string& aName, uint32_t) {
-    if (fOpened)
-        throw Exception("The cabinet for " + Utf8(fTarget) + " holds more than one file (" + aName + ").");
-    fOpened = true;
-    return std::make_unique<TFileOutput>(fTarget);
+void TTargetFilesSink::Add(size_t aMember, std::wstring aTarget) {
+    fLast = fTargets.empty() ? aMember : std::max(fLast, aMember);
+    fTargets.emplace(aMember, std::move(aTarget));
+}
+
+std::unique_ptr<TMemberOutput> TTargetFilesSink::Open(const std::string&, uint32_t) {
+    const auto [first, end] = fTargets.equal_range(fNext++);
+    if (first == end)
+        return nullptr;
+    std::vector<std::wstring> paths;
+    for (auto target = first; target != end; ++target)
+        paths.push_back(target->second);
+    return std::make_unique<TFilesOutput>(paths, [this](size_t aLength, const std::wstring& aTarget) {
+        fWritten += aLength;
+        if (fProgress)
+            fProgress(fWritten, aTarget);
+    });
 }
 
 } // namespace kf

@@ -18,6 +18,8 @@ public:
     const TInstallerData& Data() const { return fContents.Data; }
     // A member of the main cabinet: kelpforge.dat, license.rtf, readme.rtf, logo.bmp, header.bmp.
     const std::string& MainMember(const std::string& aName) const { return fMainMembers.at(aName); }
+    // What the reader found: for each file row, its cabinet's row and the member it installs.
+    const TSetupContents& Contents() const { return fContents; }
     TFileWindow FileCabinet(size_t aRow) const;
 
 private:

@@ -27,6 +27,7 @@ struct TExtraction {
     TByteSource* Cabinet = nullptr;
     TMemberSink* Sink = nullptr;
     std::exception_ptr Error;
+    bool Finished = false;
 };
 
 TExtraction* gExtraction = nullptr;
@@ -127,6 +128,10 @@ FNFDINOTIFY(Notify) {
     switch (fdint) {
     case fdintCOPY_FILE:
         return Guarded(static_cast<INT_PTR>(-1), [&]() -> INT_PTR {
+            if (gExtraction->Sink->Finished()) {
+                gExtraction->Finished = true;
+                return -1;
+            }
             auto output = gExtraction->Sink->Open(pfdin->psz1, static_cast<uint32_t>(pfdin->cb));
             if (!output)
                 return 0;
@@ -183,7 +188,7 @@ void TSystemCabinet::Extract(TByteSource& aCabinet, TMemberSink& aSink, const st
     if (!context)
         throw Exception("The system's cabinet library cannot start (error " + std::to_string(error.erfOper) +
                         ").");
-    TExtraction extraction{&aCabinet, &aSink, nullptr};
+    TExtraction extraction{&aCabinet, &aSink, nullptr, false};
     gExtraction = &extraction;
     const BOOL copied = fEntryPoints->Copy(context, kCabinetName, kNoPath, 0, Notify, nullptr, &extraction);
     const int reason = error.erfOper;
@@ -191,7 +196,7 @@ void TSystemCabinet::Extract(TByteSource& aCabinet, TMemberSink& aSink, const st
     gExtraction = nullptr;
     if (extraction.Error)
         std::rethrow_exception(extraction.Error);
-    if (!copied)
+    if (!copied && !extraction.Finished)
         throw Exception("The system's cabinet library cannot decode " + aWhat + " (error " +
                         std::to_string(reason) + ").");
 }

@@ -24,6 +24,8 @@ class TMemberSink {
 public:
     virtual ~TMemberSink() = default;
     virtual std::unique_ptr<TMemberOutput> Open(const std::string& aName, uint32_t aLength) = 0;
+    // No later member is wanted: the extraction stops before the next one.
+    virtual bool Finished() const { return false; }
 };
 
 // The system's cabinet library, loaded from the system folder only, decoding cabinets that lie

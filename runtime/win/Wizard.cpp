@@ -21,6 +21,7 @@ constexpr int kHeight = 360;
 constexpr int kPanelHeight = 314; // the white area of the welcome and finish pages
 constexpr int kHeaderHeight = 58; // the white band of the inner pages
 constexpr UINT kStartInstall = WM_APP + 1;
+constexpr int kProgressSteps = 1000; // the bar moves with the bytes written
 constexpr const wchar_t* kWindowClass = L"KelpforgeSetupWizard";
 
 enum : int {
@@ -418,10 +419,11 @@ void TWizard::Pump() {
 void TWizard::Install() {
     fInstalling = true;
     const HWND progress = ::GetDlgItem(fWindow, kProgress);
-    ::SendMessageW(progress, PBM_SETRANGE32, 0, static_cast<LPARAM>(fPlan.Files.size()));
+    ::SendMessageW(progress, PBM_SETRANGE32, 0, kProgressSteps);
     try {
-        TInstallation(fPackage, fCabinet, fActions, [&](size_t aDone, size_t, const std::string& aFile) {
-            ::SendMessageW(progress, PBM_SETPOS, aDone, 0);
+        TInstallation(fPackage, fCabinet, fActions, [&](uint64_t aDone, uint64_t aTotal, const std::string& aFile) {
+            ::SendMessageW(progress, PBM_SETPOS, static_cast<WPARAM>(aTotal == 0 ? 0 : aDone * kProgressSteps / aTotal),
+                           0);
             ::SetDlgItemTextW(fWindow, kStatus, Wide("Extracting " + aFile).c_str());
             Pump();
             if (fCancelRequested)
@@ -443,7 +445,7 @@ void TWizard::Install() {
     }
     fInstalling = false;
     fActions.Line("Installation complete");
-    ::SendMessageW(progress, PBM_SETPOS, fPlan.Files.size(), 0);
+    ::SendMessageW(progress, PBM_SETPOS, kProgressSteps, 0);
     ::CheckDlgButton(fWindow, kLaunch, BST_CHECKED);
     ShowPage(fPage + 1);
 }

@@ -577,6 +577,45 @@ TEST_F(BuildDriverTest, AFileWithTheBytesOfAnEarlierRowIsStoredOnceWhateverItsNa
     EXPECT_GT(apart.size(), setup.size() + 4 * dll.size());
 }
 
+// Solid, consecutive files share one cabinet; each row decodes to its own bytes, a file that an
+// earlier row stores is installed from that row's member, and what the files share is stored once.
+TEST_F(BuildDriverTest, SolidCompressionPacksConsecutiveFilesIntoOneCabinetThatGivesEachRowItsBytes) {
+    std::string header;
+    for (uint32_t i = 0, seed = 7; i < 400; ++i, seed = seed * 1103515245 + 12345)
+        header += "int kelp_" + std::to_string(seed >> 8) + "(const char* name, int size);\n";
+    const std::string otherHeader = header + "int the_one_difference(void);\n";
+    AddFile("src/inc/one.h", header, "%Install Path%\\include\\one.h");
+    AddFile("src/inc/two.h", otherHeader, "%Install Path%\\include\\two.h");
+    AddFile("src/lib/app.dll", test::NoiseBytes(70000, 3), "%Install Path%\\app.dll");
+    AddFile("src/copy/two.h", otherHeader, "%Install Path%\\copy\\two.h");
+    AddFile("src/again/one.h", header, "%Install Path%\\again\\one.h");
+    project.Compression = 2;
+    project.SolidCompression = true;
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    const std::string solid = ReadFile(temp.Path("out/Setup.exe"));
+    const TSetupContents contents = ContentsOf(solid, temp.Path("decoded"));
+    EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 0, 0, 0, 0}));
+    EXPECT_EQ(contents.MemberIndexes, (std::vector<size_t>{0, 1, 2, 1, 0}));
+    EXPECT_EQ(contents.DataLines[kPackedSizeLine],
+              std::to_string(contents.Layout.CabinetSizes[0]) + "?@1/2?@1/3?@1/2?0?");
+    const auto members = test::ExtractCabinet(solid.substr(contents.Layout.CabinetOffsets[0], contents.Layout.CabinetSizes[0]),
+                                              temp.Path("members"));
+    ASSERT_EQ(members.size(), 3u);
+    for (size_t row = 0; row < project.Files.size(); ++row)
+        EXPECT_EQ(members[contents.MemberIndexes[row]].second, ReadFile(project.Files[row].SourcePath)) << row;
+    EXPECT_EQ(host.Progress.end()[-2], 100);
+    EXPECT_TRUE(std::is_sorted(host.Progress.begin(), host.Progress.end() - 1))
+        << ::testing::PrintToString(host.Progress);
+    EXPECT_TRUE(NoBuildFolderLeft());
+
+    project.SolidCompression = false;
+    ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
+    const std::string apart = ReadFile(temp.Path("out/Setup.exe"));
+    EXPECT_EQ(ContentsOf(apart, temp.Path("decoded2")).DataLines[kPackedSizeLine].find('/'), std::string::npos);
+    // The second header costs next to nothing where the first one went before it.
+    EXPECT_LT(solid.size() + header.size() / 20, apart.size());
+}
+
 TEST_F(BuildDriverTest, A64BitTargetCarriesThe64BitRuntimeAndUninstallerUnderTheUsualName) {
     const std::string stub64 = "MZ 64-bit installer";
     temp.WriteFile("program/Installer64.exe", stub64);

@@ -32,6 +32,13 @@ protected:
     }
     void TearDown() override { unsetenv("KELPFORGE_CABINET_LIBRARY"); }
 
+    std::vector<std::vector<size_t>> OnePerRow() const {
+        std::vector<std::vector<size_t>> cabinets;
+        for (size_t i = 0; i < rows.size(); ++i)
+            cabinets.push_back({i});
+        return cabinets;
+    }
+
     // Every cabinet a packer is told to write passes through here, on whichever thread packs it.
     std::function<std::string(size_t)> CabinetFor() {
         return [this](size_t anIndex) {
@@ -46,7 +53,7 @@ protected:
 TEST_F(CabinetPackerTest, ALibraryThatCannotLoadFailsTheFirstRowBeforeAnyWorkerStartsAndALaterPackerRetries) {
     setenv("KELPFORGE_CABINET_LIBRARY", "/nonexistent/libkfcabinet.so", 1);
     {
-        TCabinetPacker packer(rows, 1, CabinetFor(), cancelled);
+        TCabinetPacker packer(rows, OnePerRow(), 1, CabinetFor(), cancelled);
         try {
             packer.Take(0, [](uint64_t) {});
             FAIL() << "the first row was packed without a cabinet library";
@@ -60,7 +67,7 @@ TEST_F(CabinetPackerTest, ALibraryThatCannotLoadFailsTheFirstRowBeforeAnyWorkerS
     EXPECT_FALSE(CabinetLibraryLoaded());
 
     unsetenv("KELPFORGE_CABINET_LIBRARY");
-    TCabinetPacker packer(rows, 1, CabinetFor(), cancelled);
+    TCabinetPacker packer(rows, OnePerRow(), 1, CabinetFor(), cancelled);
     for (size_t i = 0; i < rows.size(); ++i) {
         const std::string cabinet = temp.Path("cabs/" + std::to_string(i) + ".cab");
         const std::optional<uint64_t> size = packer.Take(i, [](uint64_t) {});
@@ -81,7 +88,7 @@ TEST_F(CabinetPackerTest, CancelStopsTheWaitAndTheWorkerInTheMiddleOfAFile) {
     rows = {TFileEntry{temp.WriteFile("src/large.bin", large), "", ""}};
     uint64_t seen = 0;
     {
-        TCabinetPacker packer(rows, 2, CabinetFor(), cancelled);
+        TCabinetPacker packer(rows, OnePerRow(), 2, CabinetFor(), cancelled);
         const std::optional<uint64_t> size = packer.Take(0, [&](uint64_t aPacked) {
             ASSERT_GE(aPacked, seen) << "the bytes packed went back";
             seen = aPacked;
@@ -98,7 +105,7 @@ TEST_F(CabinetPackerTest, CancelStopsTheWaitAndTheWorkerInTheMiddleOfAFile) {
 TEST_F(CabinetPackerTest, APackerLeftEarlyAbandonsTheCabinetsStillBeingPacked) {
     rows.push_back(TFileEntry{temp.WriteFile("src/large.bin", test::NoiseBytes(4 << 20)), "", ""});
     {
-        TCabinetPacker packer(rows, 2, CabinetFor(), cancelled);
+        TCabinetPacker packer(rows, OnePerRow(), 2, CabinetFor(), cancelled);
         ASSERT_TRUE(packer.Take(0, [](uint64_t) {}));
     }
     EXPECT_FALSE(std::filesystem::exists(temp.Path("cabs/" + std::to_string(rows.size() - 1) + ".cab")));

@@ -7,6 +7,9 @@
 #include "runtime/core/ByteWindow.h"
 #include "runtime/core/SetupContents.h"
 
+#include <utility>
+#include <vector>
+
 using namespace kf;
 using kf::fuzz::Require;
 
@@ -14,12 +17,12 @@ namespace {
 
 // Decoding may still fail on data whose checksums hold; it must not give other lengths.
 void DecodeAll(TByteSource& aSetup, uint64_t anOffset, uint64_t aSize,
-               const std::vector<TCabinetMember>& aMembers) {
+               const std::vector<std::pair<size_t, TCabinetMember>>& aMembers) {
     TByteWindow window(aSetup, anOffset, aSize);
     try {
         TEmbeddedCabinet cabinet(window, "a cabinet");
-        for (size_t i = 0; i < aMembers.size(); ++i)
-            Require(cabinet.Read(i).size() == aMembers[i].Length, "a member decodes to the length it states");
+        for (const auto& [index, member] : aMembers)
+            Require(cabinet.Read(index).size() == member.Length, "a member decodes to the length it states");
     } catch (const Exception&) {
     }
 }
@@ -40,7 +43,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize) {
     Require(contents.FileMembers.size() == contents.Data.Files.size(), "a member for each file row");
     Require(layout.MainOffset + layout.MainSize + kTrailerSize <= aSize,
             "the main cabinet lies inside the file");
-    Require(contents.CabinetRows.size() == contents.Data.Files.size(), "a cabinet row for each file row");
+    Require(contents.CabinetRows.size() == contents.Data.Files.size() &&
+                contents.MemberIndexes.size() == contents.Data.Files.size(),
+            "a cabinet row and a member for each file row");
     for (size_t i = 0; i < layout.CabinetSizes.size(); ++i) {
         const size_t owner = contents.CabinetRows[i];
         Require(owner <= i && contents.CabinetRows[owner] == owner,
@@ -51,8 +56,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* aData, size_t aSize) {
         Require(layout.CabinetOffsets[i] >= layout.StubSize, "file cabinets follow the runtime");
         Require(layout.CabinetOffsets[i] + layout.CabinetSizes[i] <= layout.MainOffset,
                 "file cabinets stand in front of the main cabinet");
-        DecodeAll(setup, layout.CabinetOffsets[i], layout.CabinetSizes[i], {contents.FileMembers[i]});
+        Require(contents.MemberIndexes[i] < 0xFFFF, "a row installs a member its cabinet can hold");
+        DecodeAll(setup, layout.CabinetOffsets[i], layout.CabinetSizes[i],
+                  {{contents.MemberIndexes[i], contents.FileMembers[i]}});
     }
-    DecodeAll(setup, layout.MainOffset, layout.MainSize, contents.MainMembers);
+    std::vector<std::pair<size_t, TCabinetMember>> mainMembers;
+    for (size_t i = 0; i < contents.MainMembers.size(); ++i)
+        mainMembers.emplace_back(i, contents.MainMembers[i]);
+    DecodeAll(setup, layout.MainOffset, layout.MainSize, mainMembers);
     return 0;
 }

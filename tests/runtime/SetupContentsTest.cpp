@@ -155,7 +155,8 @@ TEST_F(SetupContentsTest, NamesThePieceThatIsDamaged) {
         {flippedFile, "the cabinet of file 2 holds a data block whose checksum does not match"},
         {cutFile, "the cabinet of file 1 "},
         {Assemble("", {fileCabinets[0].substr(1), fileCabinets[1]}, main), "do not fit"},
-        {Assemble(stub, twoFiles, MainCabinet(twoFiles)), "file 2 does not hold exactly one file"},
+        {Assemble(stub, twoFiles, MainCabinet(twoFiles)),
+         "the cabinet of file 2 holds 2 files, and no file row installs its file 2"},
         {Assemble(stub, fileCabinets,
                   Cabinet({{"license.rtf", "x"}, {kDataFileName, DataFile(fileCabinets)}})),
          "does not hold kelpforge.dat, license.rtf, readme.rtf, logo.bmp and header.bmp, in this order"},
@@ -248,6 +249,56 @@ TEST_F(SetupContentsTest, ARowThatNamesAnEarlierFileInstallsItsCabinetWhateverTh
     };
     for (const auto& [rows, complaint] : refused) {
         const std::string setup = Assemble(stub, {a, b}, Main(DataFileWithElements(rows)));
+        EXPECT_NE(Error(setup).find(complaint), std::string::npos) << complaint << ": " << Error(setup);
+    }
+}
+
+TEST_F(SetupContentsTest, EachRowOfASolidCabinetInstallsItsMemberAndEveryMemberHasARow) {
+    const std::string stub(kStubSize, 'M');
+    const std::string solid =
+        Cabinet({{"x.dll", std::string(5000, 'x')}, {"y.txt", "why"}, {"z.txt", std::string(70000, 'z')}});
+    const std::string& b = fileCabinets[1];
+    const std::string size = std::to_string(solid.size());
+    const TSetupContents contents =
+        Read(Assemble(stub, {solid, b},
+                      Main(DataFileWithElements({{"%Install Path%\\x.dll", size},
+                                                 {"%Install Path%\\y.txt", "@1/2"},
+                                                 {"%Install Path%\\z.txt", "@1/3"},
+                                                 {"%Install Path%\\copy.txt", "@1/2"},
+                                                 {"%Install Path%\\b.txt", std::to_string(b.size())},
+                                                 {"%Install Path%\\one\\x.dll", "0"},
+                                                 {"%Install Path%\\again.dll", "@1/1"}}))));
+    EXPECT_EQ(contents.CabinetRows, (std::vector<size_t>{0, 0, 0, 0, 4, 0, 0}));
+    EXPECT_EQ(contents.MemberIndexes, (std::vector<size_t>{0, 1, 2, 1, 0, 0, 0}));
+    std::vector<std::string> names;
+    for (const TCabinetMember& member : contents.FileMembers)
+        names.push_back(member.Name);
+    EXPECT_EQ(names, (std::vector<std::string>{"x.dll", "y.txt", "z.txt", "y.txt", "b.txt", "x.dll", "x.dll"}));
+    EXPECT_EQ(contents.FileMembers[2].Length, 70000u);
+    EXPECT_EQ(contents.Layout.CabinetOffsets[3], kStubSize);
+    EXPECT_EQ(contents.Layout.CabinetSizes[2], solid.size());
+
+    const std::vector<std::pair<std::vector<std::pair<std::string, std::string>>, std::string>> refused = {
+        {{{"%Install Path%\\x.dll", size},
+          {"%Install Path%\\y.txt", "@1/2"},
+          {"%Install Path%\\z.txt", "@1/4"},
+          {"%Install Path%\\b.txt", std::to_string(b.size())}},
+         "file 3 installs file 4 of the cabinet of file 1, which holds 3 files"},
+        {{{"%Install Path%\\x.dll", size},
+          {"%Install Path%\\y.txt", "@1/2"},
+          {"%Install Path%\\b.txt", std::to_string(b.size())}},
+         "the cabinet of file 1 holds 3 files, and no file row installs its file 3"},
+        {{{"%Install Path%\\x.dll", size}, {"%Install Path%\\y.txt", "@1/0"}, {"%Install Path%\\z.txt", "@1/3"}},
+         "element 2, holds \"@1/0\", which names no file of a cabinet"},
+        {{{"%Install Path%\\x.dll", size},
+          {"%Install Path%\\b.txt", std::to_string(b.size())},
+          {"%Install Path%\\y.txt", "@1/2"},
+          {"%Install Path%\\z.txt", "@1/3"},
+          {"%Install Path%\\c.txt", "@2/2"}},
+         "file 5 installs file 2 of the cabinet of file 2, which holds 1 file"},
+    };
+    for (const auto& [rows, complaint] : refused) {
+        const std::string setup = Assemble(stub, {solid, b}, Main(DataFileWithElements(rows)));
         EXPECT_NE(Error(setup).find(complaint), std::string::npos) << complaint << ": " << Error(setup);
     }
 }

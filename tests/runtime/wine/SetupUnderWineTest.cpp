@@ -1069,6 +1069,44 @@ TEST_P(SetupUnderWine, AFileStoredOnceForSeveralRowsOfAnyNameIsInstalledAtEachOf
     EXPECT_FALSE(fs::exists(installed / "plugins"));
 }
 
+// Every file, the uninstaller and a registered library among them, comes out of one solid LZX
+// cabinet; a later row to the same place as an earlier one still replaces it.
+TEST_P(SetupUnderWine, ASolidSetupInstallsEveryFileFromItsSharedCabinetAndUninstalls) {
+    TProject project = Project();
+    project.Compression = 2;
+    project.SolidCompression = true;
+    const std::string noise = sources[1].second;
+    project.Files.push_back(TFileEntry{temp.WriteFile("plugins/three/other.bin", noise), "0",
+                                       "%Install Path%\\plugins\\renamed.dat", "Overwrite", "Yes", "No"});
+    const std::string second = "Read me second.\r\n";
+    project.Files.push_back(TFileEntry{temp.WriteFile("later/readme.txt", second), "0",
+                                       "%Install Path%\\readme.txt", "Overwrite", "Yes", "No"});
+    project.RefreshFileList();
+    const std::string setup = Build(project);
+    int code = -1;
+    const std::string listing = RunCommand("'" KF_CLI "' inspect '" + setup + "'", code);
+    ASSERT_EQ(code, 0) << listing;
+    EXPECT_NE(listing.find("File cabinets: 1\n"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("plugins\\renamed.dat  (file 2 of the cabinet of file 1)"), std::string::npos) << listing;
+
+    ASSERT_EQ(RunSetup(setup), kSuccess);
+    for (const auto& [target, content] : sources) {
+        std::string relative = target;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        EXPECT_EQ(ReadFile((installed / relative).string()), relative == "readme.txt" ? second : content) << target;
+    }
+    EXPECT_EQ(ReadFile((installed / "plugins/renamed.dat").string()), noise);
+    EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()), ReadFile(KF_PROGRAM_FOLDER "/" + std::string(arch.Uninstaller)));
+    EXPECT_TRUE(fs::exists(installed / "bin/server.dll.registered"));
+    const std::string output = Wine(
+        "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
+        code);
+    ASSERT_EQ(code, kSuccess) << output;
+    EXPECT_FALSE(fs::exists(installed / "plugins"));
+    EXPECT_FALSE(fs::exists(installed / "bin"));
+    EXPECT_EQ(ReadFile((installed / "keep.txt").string()), "stays after uninstall");
+}
+
 TEST_P(SetupUnderWine, APerUserInstallKeepsItsShortcutAndUninstallEntryWithTheUserAndUninstallsWhole) {
     const std::string setup = Build(PerUserProject());
     // The user's list of uninstall entries starts out missing, as on a machine where nothing was
