@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds one corpus project (Windows PE files, text, already-compressed files; over 50 MB and 1,000
-# files) at each compression level with kelpforge-cli and prints wall time, peak memory and setup size,
-# beside makensis (zlib, and /SOLID lzma) and gzip -9 per file on the same files. Prints figures only.
+# files) at each compression level, file by file and solid, with kelpforge-cli and prints wall and CPU
+# time, peak memory and setup size, beside makensis (zlib, lzma file by file and /SOLID lzma) and
+# gzip -9 per file on the same files. Prints figures only.
 # Every measured run starts on a settled file system, about 35 s after the previous one.
 #
 # Usage: bench/build-bench.sh [build folder]
@@ -41,23 +42,33 @@ measure() { # label, output, command...: prints seconds, peak MB and output size
     # clean-up (over a thousand files) at once pays for it, so each run waits that long first.
     sync
     sleep "$settle"
-    /usr/bin/time -f '%e %M' -o "$work/time" "$@" > /dev/null 2>&1 || { printf '%-28s failed\n' "$label"; return; }
-    read -r seconds kilobytes < "$work/time"
+    /usr/bin/time -f '%e %U %S %M' -o "$work/time" "$@" > /dev/null 2>&1 || { printf '%-30s failed\n' "$label"; return; }
+    read -r seconds user system kilobytes < "$work/time"
     size=$(bytes_in "$output")
-    results[$label]="$seconds $size"
-    printf '%-28s %8.2f s %8.1f MB peak %10.1f MB  (%.3f of input)\n' "$label" "$seconds" \
-        "$(echo "$kilobytes / 1024" | bc -l)" "$(echo "$size / 1048576" | bc -l)" "$(echo "$size / $bytes" | bc -l)"
+    results[$label]="$seconds $size $kilobytes"
+    printf '%-30s %7.2f s %7.2f s CPU %7.1f MB peak %8.2f MB  (%.3f of input)\n' "$label" "$seconds" \
+        "$(echo "$user + $system" | bc -l)" "$(echo "$kilobytes / 1024" | bc -l)" \
+        "$(echo "$size / 1048576" | bc -l)" "$(echo "$size / $bytes" | bc -l)"
 }
 
-for level in 0 1 2; do
-    sed "s/__LEVEL__/$level/" "$project.template" > "$project"
-    names=("No compression" "Normal (MSZIP)" "Maximal (LZX)")
-    measure "kelpforge ${names[$level]}" "$work/setup.exe" "$cli" build "$project"
-    # A figure is only worth something if the setup gives the files back as they were.
+# A setup figure is only worth something if the setup gives the files back as they were.
+check_extract() { # label
     rm -rf "$work/extracted"
     "$cli" extract "$work/setup.exe" "$work/extracted" > /dev/null
     diff -r "$work/extracted/%Install Path%" "$corpus" > /dev/null ||
-        { echo "the ${names[$level]} setup does not give the corpus back" >&2; exit 1; }
+        { echo "the $1 setup does not give the corpus back" >&2; exit 1; }
+}
+
+names=("No compression" "Normal (MSZIP)" "Maximal (LZX)")
+for level in 0 1 2; do
+    sed "s/__LEVEL__/$level/" "$project.template" > "$project"
+    measure "kelpforge ${names[$level]}" "$work/setup.exe" "$cli" build "$project"
+    check_extract "${names[$level]}"
+done
+for level in 1 2; do
+    sed "s/__LEVEL__/$level/" "$project.template" > "$project"
+    measure "kelpforge ${names[$level]} solid" "$work/setup.exe" "$cli" build "$project" --set Solid=1
+    check_extract "${names[$level]} solid"
 done
 
 # Identical files as real products list them, a runtime library beside every plug-in: the first
@@ -82,8 +93,8 @@ bytes=$((bytes + duplicates)) # the share of input counts the copies too
 measure "kelpforge stored once" "$work/setup.exe" "$cli" build "$project"
 measure "kelpforge --keep-duplicates" "$work/setup.exe" "$cli" build "$project" --keep-duplicates
 bytes=$corpus_bytes
-read -r _ once_size <<< "${results["kelpforge stored once"]:-0 0}"
-read -r _ kept_size <<< "${results["kelpforge --keep-duplicates"]:-0 0}"
+read -r _ once_size _ <<< "${results["kelpforge stored once"]:-0 0}"
+read -r _ kept_size _ <<< "${results["kelpforge --keep-duplicates"]:-0 0}"
 if [ "$once_size" -gt 0 ] && [ "$kept_size" -gt 0 ]; then
     printf 'Stored once / kept apart: %.4f\n\n' "$(echo "$once_size / $kept_size" | bc -l)"
 fi
@@ -93,7 +104,7 @@ gzip_all() { mkdir -p "$work/gz"; find "$corpus" -type f -exec sh -c 'gzip -9 -c
 export -f gzip_all; export corpus work
 measure "gzip -9 per file" "$work/gz" bash -c gzip_all
 
-for compressor in zlib "/SOLID lzma"; do
+for compressor in zlib lzma "/SOLID lzma"; do
     cat > "$work/bench.nsi" <<NSI
 SetCompressor $compressor
 OutFile "$work/nsis.exe"
@@ -108,9 +119,9 @@ done
 
 # The targets' terms: the Normal setup against gzip -9 per file (size) and makensis zlib (time), No
 # compression against cp (time).
-read -r normal_seconds normal_size <<< "${results["kelpforge Normal (MSZIP)"]:-0 0}"
-read -r _ gzip_size <<< "${results["gzip -9 per file"]:-0 0}"
-read -r zlib_seconds _ <<< "${results["makensis zlib"]:-0 0}"
+read -r normal_seconds normal_size _ <<< "${results["kelpforge Normal (MSZIP)"]:-0 0}"
+read -r _ gzip_size _ <<< "${results["gzip -9 per file"]:-0 0}"
+read -r zlib_seconds _ _ <<< "${results["makensis zlib"]:-0 0}"
 if [ "$normal_size" -gt 0 ] && [ "$gzip_size" -gt 0 ]; then
     printf '\nNormal size / gzip -9 per file: %.4f\n' "$(echo "$normal_size / $gzip_size" | bc -l)"
     # The installer runtime is the same in every setup; without it the figure compares compression alone.
@@ -121,8 +132,32 @@ fi
 if [ "$(echo "$normal_seconds > 0 && $zlib_seconds > 0" | bc)" -eq 1 ]; then
     printf 'Normal time / makensis zlib time: %.2f\n' "$(echo "$normal_seconds / $zlib_seconds" | bc -l)"
 fi
-read -r store_seconds _ <<< "${results["kelpforge No compression"]:-0 0}"
-read -r copy_seconds _ <<< "${results["cp (copy of the files)"]:-0 0}"
+read -r store_seconds _ _ <<< "${results["kelpforge No compression"]:-0 0}"
+read -r copy_seconds _ _ <<< "${results["cp (copy of the files)"]:-0 0}"
 if [ "$(echo "$store_seconds > 0 && $copy_seconds > 0" | bc)" -eq 1 ]; then
     printf 'No compression time / cp time: %.2f\n' "$(echo "$store_seconds / $copy_seconds" | bc -l)"
 fi
+
+# The targets of solid compression: Normal against makensis zlib (size), Maximal solid against makensis
+# lzma file by file (size) and against makensis /SOLID lzma (time), and the largest peak of any build.
+ratio() { # label, figure (1: seconds, 2: size), label, figure, text
+    read -r -a left <<< "${results["$1"]:-0 0 0}"
+    read -r -a right <<< "${results["$3"]:-0 0 0}"
+    if [ "$(echo "${left[$2 - 1]} > 0 && ${right[$4 - 1]} > 0" | bc)" -eq 1 ]; then
+        printf '%s: %.4f\n' "$5" "$(echo "${left[$2 - 1]} / ${right[$4 - 1]}" | bc -l)"
+    fi
+}
+echo
+ratio "kelpforge Normal (MSZIP)" 2 "makensis zlib" 2 "Normal size / makensis zlib size"
+ratio "kelpforge Maximal (LZX) solid" 2 "makensis lzma" 2 "Maximal solid size / makensis lzma size"
+ratio "kelpforge Maximal (LZX) solid" 2 "makensis /SOLID lzma" 2 "Maximal solid size / makensis /SOLID lzma size"
+ratio "kelpforge Maximal (LZX) solid" 1 "makensis /SOLID lzma" 1 "Maximal solid time / makensis /SOLID lzma time"
+ratio "kelpforge Maximal (LZX) solid" 2 "kelpforge Maximal (LZX)" 2 "Maximal solid size / Maximal size"
+ratio "kelpforge Normal (MSZIP) solid" 2 "kelpforge Normal (MSZIP)" 2 "Normal solid size / Normal size"
+peak=0
+for label in "${!results[@]}"; do
+    [[ $label == kelpforge* ]] || continue
+    read -r _ _ kilobytes <<< "${results[$label]}"
+    [ "$kilobytes" -gt "$peak" ] && peak=$kilobytes
+done
+printf 'Largest peak of a kelpforge build: %.1f MB\n' "$(echo "$peak / 1024" | bc -l)"

@@ -62,6 +62,7 @@ protected:
         project.SetLaunchFileIndex(1);
         project.RestartComputer = true;
         project.TargetWindows = kTarget64Bit;
+        project.SolidCompression = true;
         project.Shortcuts.Append({"%Desktop%\\App", "%Install Path%\\app.exe"}, "0012App");
         project.Shortcuts.Append({"%Programs Menu%\\Kelp\\Data", "%System%\\data.bin"}, "0020Kelp\\Data");
         project.RegistryValues.Append({"HKCU", "Software\\Kelp", "Count", "Dword", "5", "No"},
@@ -93,6 +94,7 @@ void ExpectSameSettings(const TProject& a, const TProject& b) {
     EXPECT_EQ(a.LaunchFileIndex, b.LaunchFileIndex);
     EXPECT_EQ(a.RestartComputer, b.RestartComputer);
     EXPECT_EQ(a.TargetWindows, b.TargetWindows);
+    EXPECT_EQ(a.SolidCompression, b.SolidCompression);
 }
 
 } // namespace
@@ -198,6 +200,8 @@ TEST_F(ProjectFileTest, TheTargetWindowsOfAnOlderFileIs32BitAndAnUnknownOneIsNon
     EXPECT_EQ(OpenText("[Settings]\n1=Old\n").TargetWindows, kTarget32Bit);
     EXPECT_EQ(OpenText("[Settings]\n22=1\n").TargetWindows, kTarget64Bit);
     EXPECT_EQ(OpenText("[Settings]\n22=2\n").TargetWindows, -1);
+    EXPECT_FALSE(OpenText("[Settings]\n1=Old\n").SolidCompression);
+    EXPECT_TRUE(OpenText("[Settings]\n23=1\n").SolidCompression);
 }
 
 TEST_F(ProjectFileTest, ALaunchPositionOutsideTheFileListReadsAsNone) {

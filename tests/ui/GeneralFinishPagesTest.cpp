@@ -51,6 +51,11 @@ TEST_F(GeneralPageTest, StartsWithTheNewProjectsValuesInTabOrder) {
     EXPECT_EQ(Choices("ComboBox11"), QStringList({"32-bit (x86)", "64-bit (x64)"}));
     EXPECT_EQ(Find<QComboBox>("ComboBox11")->currentText(), "32-bit (x86)");
     EXPECT_GT(Find<QComboBox>("ComboBox11")->y(), Find<QComboBox>("ComboBox1")->y());
+    const auto* solid = Find<QCheckBox>("CheckBox8");
+    EXPECT_EQ(solid->text(), "Solid compression");
+    EXPECT_FALSE(solid->isChecked());
+    EXPECT_GT(solid->y(), Find<QComboBox>("ComboBox1")->y());
+    EXPECT_LT(solid->y(), Find<QComboBox>("ComboBox11")->y());
     EXPECT_EQ(Text("Edit5"), QString::fromStdString(ProgramFolder() + "Logo.bmp"));
     EXPECT_EQ(Text("Edit6"), QString::fromStdString(ProgramFolder() + "Header.bmp"));
     for (const char* button : {"Button1", "Button2", "Button3"})
@@ -68,8 +73,8 @@ TEST_F(GeneralPageTest, StartsWithTheNewProjectsValuesInTabOrder) {
     EXPECT_GT(separator->y(), Find<QComboBox>("ComboBox11")->y());
     EXPECT_LT(separator->y(), Find<QLineEdit>("Edit5")->y());
 
-    const QStringList order{"Edit1",      "Edit2", "Edit3",   "Edit4", "Button1", "ComboBox1",
-                            "ComboBox11", "Edit5", "Button2", "Edit6", "Button3"};
+    const QStringList order{"Edit1",     "Edit2",      "Edit3", "Edit4",   "Button1", "ComboBox1",
+                            "CheckBox8", "ComboBox11", "Edit5", "Button2", "Edit6",   "Button3"};
     QStringList chain;
     QWidget* widget = Find<QWidget>("Edit1");
     for (int step = 0; step < 200 && chain.size() < order.size(); ++step) {
@@ -78,6 +83,9 @@ TEST_F(GeneralPageTest, StartsWithTheNewProjectsValuesInTabOrder) {
         widget = widget->nextInFocusChain();
     }
     EXPECT_EQ(chain, order);
+
+    Find<QCheckBox>("CheckBox8")->click();
+    EXPECT_TRUE(fForm->Project().SolidCompression);
 }
 
 TEST_F(GeneralPageTest, SetupFileChooserAddsExeUnlessTheExtensionIsExactlyExe) {
