@@ -19,6 +19,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <set>
 
 namespace kf {
 
@@ -32,6 +33,13 @@ bool Exists(const std::string& aPath) {
 
 bool SamePath(const std::string& aLeft, const std::string& aRight) {
     return ::CompareStringOrdinal(Wide(aLeft).c_str(), -1, Wide(aRight).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// A path as Windows compares paths: in one case.
+std::wstring PathKey(const std::string& aPath) {
+    std::wstring key = Wide(aPath);
+    ::CharUpperBuffW(key.data(), static_cast<DWORD>(key.size()));
+    return key;
 }
 
 std::string ParentOf(const std::string& aPath) {
@@ -148,11 +156,11 @@ void TInstallation::InstallFiles(const std::vector<TFileAction>& aFiles) {
 // must be written after it.
 size_t TInstallation::RunEnd(const std::vector<TFileAction>& aFiles, size_t aFirst) const {
     const std::vector<size_t>& cabinets = fPackage.Contents().CabinetRows;
+    std::set<std::wstring> targets{PathKey(aFiles[aFirst].Target)};
     size_t end = aFirst + 1;
-    for (; end < aFiles.size() && cabinets[aFiles[end].Row] == cabinets[aFiles[aFirst].Row]; ++end)
-        for (size_t earlier = aFirst; earlier < end; ++earlier)
-            if (SamePath(aFiles[earlier].Target, aFiles[end].Target))
-                return end;
+    while (end < aFiles.size() && cabinets[aFiles[end].Row] == cabinets[aFiles[aFirst].Row] &&
+           targets.insert(PathKey(aFiles[end].Target)).second)
+        ++end;
     return end;
 }
 
