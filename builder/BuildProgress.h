@@ -27,7 +27,8 @@ public:
         AdvanceAcross(aBase, anIndex, anIndex + 1, aCount, aDone, aTotal);
     }
     // Rows aFirst up to anEnd of aCount, done together (a solid cabinet), with aDone of aTotal bytes.
-    void AdvanceAcross(int aBase, size_t aFirst, size_t anEnd, size_t aCount, uint64_t aDone, uint64_t aTotal);
+    void AdvanceAcross(int aBase, size_t aFirst, size_t anEnd, size_t aCount, uint64_t aDone,
+                       uint64_t aTotal);
     // After a successful build the bar returns to 0.
     void Reset();
 

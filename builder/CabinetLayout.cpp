@@ -14,8 +14,8 @@ TCabinetLayout LayOutCabinets(const std::vector<uint64_t>& anInputSizes, const T
             layout.Rows[row] = layout.Rows[aShared[row]->Row];
             continue;
         }
-        const bool joins = aSolid && !layout.Cabinets.empty() &&
-                           input + anInputSizes[row] <= kSolidCabinetInput;
+        const bool joins =
+            aSolid && !layout.Cabinets.empty() && input + anInputSizes[row] <= kSolidCabinetInput;
         if (!joins) {
             layout.Cabinets.emplace_back();
             input = 0;
@@ -41,7 +41,8 @@ std::string PackedSizeLine(const TCabinetLayout& aLayout, const std::vector<uint
             element = std::to_string(aCabinetSizes[ref.Cabinet]);
             sizes.push_back(aCabinetSizes[ref.Cabinet]);
         } else {
-            const bool byName = ref.Member == 0 && SharedCabinetRow(sizes, names, row, anInstallTo[row]) == owner;
+            const bool byName =
+                ref.Member == 0 && SharedCabinetRow(sizes, names, row, anInstallTo[row]) == owner;
             element = byName ? std::to_string(kSharedCabinetSize) : "@" + std::to_string(owner + 1);
             if (ref.Member != 0)
                 element += "/" + std::to_string(ref.Member + 1);

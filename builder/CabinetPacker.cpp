@@ -37,8 +37,9 @@ void SetCompression(TQvCabWriter& aWriter, int aCompression) {
 
 } // namespace
 
-TCabinetPacker::TCabinetPacker(const std::vector<TFileEntry>& aFiles, std::vector<std::vector<size_t>> aCabinets,
-                               int aCompression, std::function<std::string(size_t)> aCabinetFor,
+TCabinetPacker::TCabinetPacker(const std::vector<TFileEntry>& aFiles,
+                               std::vector<std::vector<size_t>> aCabinets, int aCompression,
+                               std::function<std::string(size_t)> aCabinetFor,
                                const std::atomic<bool>& aCancelled)
     : fFiles(aFiles), fCabinets(std::move(aCabinets)), fCompression(aCompression),
       fCabinetFor(std::move(aCabinetFor)), fCancelled(aCancelled), fResults(fCabinets.size()),

@@ -16,9 +16,9 @@
 namespace kf {
 
 // Packs cabinets of file rows (one row each, or consecutive rows together when solid) on worker
-// threads, while the caller takes the results in order and keeps its window alive. Taking the first row loads the cabinet library
-// on the calling thread before any worker starts. A packing thread looks at the cancel flag after
-// every data block and every part of the cabinet file written, so that a cancelled or abandoned
+// threads, while the caller takes the results in order and keeps its window alive. Taking the first row loads
+// the cabinet library on the calling thread before any worker starts. A packing thread looks at the cancel
+// flag after every data block and every part of the cabinet file written, so that a cancelled or abandoned
 // build does not wait for a large file.
 class TCabinetPacker {
 public:

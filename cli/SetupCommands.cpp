@@ -61,8 +61,8 @@ void PrintCabinets(const TSetupContents& aContents) {
                   << layout.CabinetSizes[i] << "  " << WithControlsEscaped(aContents.FileMembers[i].Name)
                   << " -> " << WithControlsEscaped(aContents.Data.Files[i].InstallTo);
         if (aContents.MemberIndexes[i] != 0)
-            std::cout << "  (file " << aContents.MemberIndexes[i] + 1 << " of the cabinet of file " << rows[i] + 1
-                      << ')';
+            std::cout << "  (file " << aContents.MemberIndexes[i] + 1 << " of the cabinet of file "
+                      << rows[i] + 1 << ')';
         else if (rows[i] != i)
             std::cout << "  (the cabinet of file " << rows[i] + 1 << ')';
         std::cout << '\n';

@@ -58,7 +58,8 @@ TGeneralPage::TGeneralPage(TProject& aProject, QWidget* aParent) : QWidget(aPare
     fCheckBox8->setObjectName(QStringLiteral("CheckBox8"));
     fCheckBox8->setToolTip(QStringLiteral("Packs consecutive files together: a smaller setup, whose files "
                                           "are reached by decoding the ones packed before them"));
-    connect(fCheckBox8, &QCheckBox::clicked, this, [this](bool aChecked) { fProject.SolidCompression = aChecked; });
+    connect(fCheckBox8, &QCheckBox::clicked, this,
+            [this](bool aChecked) { fProject.SolidCompression = aChecked; });
     grid->addWidget(fCheckBox8, grid->rowCount(), 1);
 
     fComboBox11 = CreateChoiceList(this, "ComboBox11", {"32-bit (x86)", "64-bit (x64)"});

@@ -126,6 +126,12 @@ TInstallPlan MakeInstallPlan(const TInstallerData& aData, const TFolderMap& aFol
     return plan;
 }
 
+std::string DisplayIconOf(const TInstallPlan& aPlan) {
+    if (aPlan.Launch && FoldCase(*aPlan.Launch).ends_with(".exe"))
+        return *aPlan.Launch;
+    return JoinPath(aPlan.InstallFolder, "Uninstall.exe");
+}
+
 std::optional<uint32_t> DwordValue(std::string_view aText) {
     std::string_view text = Trimmed(aText);
     if (text.starts_with('+'))

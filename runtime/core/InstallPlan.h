@@ -51,6 +51,9 @@ std::string DefaultInstallFolder(const TInstallerData& aData, const TFolderMap& 
 // Raises an error naming the first path, shortcut or value that cannot be installed safely.
 // aFolders must hold the install folder.
 TInstallPlan MakeInstallPlan(const TInstallerData& aData, const TFolderMap& aFolders);
+// The icon that the uninstall entry shows: the launch file when it is a program (.exe), otherwise
+// the installed Uninstall.exe.
+std::string DisplayIconOf(const TInstallPlan& aPlan);
 // A Dword value's text as the number to store: a decimal number, rounded, from -2147483648 to
 // 4294967295 (negative numbers as their two's complement); empty when it is none.
 std::optional<uint32_t> DwordValue(std::string_view aText);

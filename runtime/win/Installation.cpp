@@ -19,6 +19,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <set>
 
 namespace kf {
@@ -44,6 +45,15 @@ std::wstring PathKey(const std::string& aPath) {
 
 std::string ParentOf(const std::string& aPath) {
     return aPath.substr(0, aPath.rfind('\\'));
+}
+
+// Today as the uninstall entry gives it: yyyymmdd.
+std::string InstallDate() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04u%02u%02u", now.wYear, now.wMonth, now.wDay);
+    return text;
 }
 
 std::string EntryName(const std::string& aProductName) {
@@ -200,6 +210,7 @@ void TInstallation::InstallRun(const std::vector<TFileAction>& aFiles, size_t aF
         fCabinet.Extract(cabinet, sink, FileCabinetName(contents.CabinetRows[aFiles[aFirst].Row]));
     }
     for (const auto& [file, existed] : written) {
+        fBytesWritten += contents.FileMembers[file->Row].Length;
         fLog.Files.push_back(TLoggedPath{file->Target, file->Uninstall});
         fActions.Line((existed ? "Replaced " : "Installed ") + file->Target);
     }
@@ -285,6 +296,10 @@ void TInstallation::AddUninstallEntry(const TInstallPlan& aPlan) {
     text("QuietUninstallString", uninstaller + " /S");
     number("NoModify", 1);
     number("NoRepair", 1);
+    text("DisplayIcon", DisplayIconOf(aPlan));
+    number("EstimatedSize",
+           static_cast<uint32_t>(std::min<uint64_t>((fBytesWritten + 1023) / 1024, UINT32_MAX)));
+    text("InstallDate", InstallDate());
     fLog.Keys.insert(fLog.Keys.end(), newKeys.begin(), newKeys.end());
     fLog.UninstallEntries.push_back(TLoggedKey{root, key});
     fEntryKey = key;

@@ -57,6 +57,7 @@ private:
     TProgress fProgress;
     uint64_t fBytesDone = 0;
     uint64_t fBytesTotal = 0;
+    uint64_t fBytesWritten = 0; // of the files this installation wrote, for its uninstall entry
     TUninstallLog fLog;
     TUninstallLog fCreated; // what a rollback removes: only what did not exist before
     TBackups fBackups;      // what a rollback puts back

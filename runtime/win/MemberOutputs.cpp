@@ -27,11 +27,12 @@ private:
 // One member written to each of its targets.
 class TFilesOutput : public TMemberOutput {
 public:
-    TFilesOutput(const std::vector<std::wstring>& aPaths, std::function<void(size_t, const std::wstring&)> aWritten)
+    TFilesOutput(const std::vector<std::wstring>& aPaths,
+                 std::function<void(size_t, const std::wstring&)> aWritten)
         : fWritten(std::move(aWritten)) {
         for (const std::wstring& path : aPaths) {
-            const HANDLE handle =
-                ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+            const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                FILE_ATTRIBUTE_NORMAL, nullptr);
             if (handle == INVALID_HANDLE_VALUE)
                 ThrowLastError("Cannot create " + Utf8(path));
             fFiles.push_back({path, handle});

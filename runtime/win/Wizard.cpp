@@ -421,14 +421,17 @@ void TWizard::Install() {
     const HWND progress = ::GetDlgItem(fWindow, kProgress);
     ::SendMessageW(progress, PBM_SETRANGE32, 0, kProgressSteps);
     try {
-        TInstallation(fPackage, fCabinet, fActions, [&](uint64_t aDone, uint64_t aTotal, const std::string& aFile) {
-            ::SendMessageW(progress, PBM_SETPOS, static_cast<WPARAM>(aTotal == 0 ? 0 : aDone * kProgressSteps / aTotal),
-                           0);
-            ::SetDlgItemTextW(fWindow, kStatus, Wide("Extracting " + aFile).c_str());
-            Pump();
-            if (fCancelRequested)
-                throw TCancelled();
-        }).Run(fPlan);
+        TInstallation(fPackage, fCabinet, fActions,
+                      [&](uint64_t aDone, uint64_t aTotal, const std::string& aFile) {
+                          ::SendMessageW(
+                              progress, PBM_SETPOS,
+                              static_cast<WPARAM>(aTotal == 0 ? 0 : aDone * kProgressSteps / aTotal), 0);
+                          ::SetDlgItemTextW(fWindow, kStatus, Wide("Extracting " + aFile).c_str());
+                          Pump();
+                          if (fCancelRequested)
+                              throw TCancelled();
+                      })
+            .Run(fPlan);
     } catch (const TCancelled&) {
         fInstalling = false;
         fExitCode = kExitCancelled;

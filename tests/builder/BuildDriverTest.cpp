@@ -598,11 +598,13 @@ TEST_F(BuildDriverTest, SolidCompressionPacksConsecutiveFilesIntoOneCabinetThatG
     EXPECT_EQ(contents.MemberIndexes, (std::vector<size_t>{0, 1, 2, 1, 0}));
     EXPECT_EQ(contents.DataLines[kPackedSizeLine],
               std::to_string(contents.Layout.CabinetSizes[0]) + "?@1/2?@1/3?@1/2?0?");
-    const auto members = test::ExtractCabinet(solid.substr(contents.Layout.CabinetOffsets[0], contents.Layout.CabinetSizes[0]),
-                                              temp.Path("members"));
+    const auto members =
+        test::ExtractCabinet(solid.substr(contents.Layout.CabinetOffsets[0], contents.Layout.CabinetSizes[0]),
+                             temp.Path("members"));
     ASSERT_EQ(members.size(), 3u);
     for (size_t row = 0; row < project.Files.size(); ++row)
-        EXPECT_EQ(members[contents.MemberIndexes[row]].second, ReadFile(project.Files[row].SourcePath)) << row;
+        EXPECT_EQ(members[contents.MemberIndexes[row]].second, ReadFile(project.Files[row].SourcePath))
+            << row;
     EXPECT_EQ(host.Progress.end()[-2], 100);
     EXPECT_TRUE(std::is_sorted(host.Progress.begin(), host.Progress.end() - 1))
         << ::testing::PrintToString(host.Progress);
@@ -611,7 +613,8 @@ TEST_F(BuildDriverTest, SolidCompressionPacksConsecutiveFilesIntoOneCabinetThatG
     project.SolidCompression = false;
     ASSERT_EQ(Build(), TBuildOutcome::Succeeded);
     const std::string apart = ReadFile(temp.Path("out/Setup.exe"));
-    EXPECT_EQ(ContentsOf(apart, temp.Path("decoded2")).DataLines[kPackedSizeLine].find('/'), std::string::npos);
+    EXPECT_EQ(ContentsOf(apart, temp.Path("decoded2")).DataLines[kPackedSizeLine].find('/'),
+              std::string::npos);
     // The second header costs next to nothing where the first one went before it.
     EXPECT_LT(solid.size() + header.size() / 20, apart.size());
 }

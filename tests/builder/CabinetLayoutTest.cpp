@@ -30,10 +30,10 @@ TEST(CabinetLayout, SolidCabinetsHoldConsecutiveFilesUpToTheirBoundAndLineTenNam
     EXPECT_EQ(Refs(solid), (std::vector<std::pair<size_t, size_t>>{
                                {0, 0}, {0, 1}, {0, 2}, {0, 1}, {1, 0}, {2, 0}, {3, 0}, {0, 0}, {1, 0}}));
 
-    const std::vector<std::string> names = {"app.exe", "a.dll", "b.dll", "a.dll", "c.txt",
+    const std::vector<std::string> names = {"app.exe", "a.dll", "b.dll",   "a.dll", "c.txt",
                                             "big.bin", "d.txt", "app.exe", "c.txt"};
     const std::vector<std::string> installTo = {
-        "%Install Path%\\app.exe", "%Install Path%\\a.dll",       "%Install Path%\\b.dll",
+        "%Install Path%\\app.exe",  "%Install Path%\\a.dll",      "%Install Path%\\b.dll",
         "%Install Path%\\x\\a.dll", "%Install Path%\\c.txt",      "%Install Path%\\big.bin",
         "%Install Path%\\d.txt",    "%Install Path%\\x\\app.exe", "%Install Path%\\copy.txt"};
     EXPECT_EQ(PackedSizeLine(solid, {900, 80, 7000, 4}, names, installTo),

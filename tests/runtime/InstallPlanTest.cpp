@@ -90,6 +90,16 @@ TEST(InstallPlan, ResolvesFilesShortcutsValuesAndTheLaunchFile) {
 
     EXPECT_EQ(plan.Launch, "D:\\Apps\\Mine\\a.exe");
     EXPECT_TRUE(plan.Restart);
+
+    // The uninstall entry shows the launched program's icon, and the uninstaller's for anything else.
+    EXPECT_EQ(DisplayIconOf(plan), "D:\\Apps\\Mine\\a.exe");
+    TInstallPlan other = plan;
+    other.Launch = "D:\\Apps\\Mine\\Read Me.TXT";
+    EXPECT_EQ(DisplayIconOf(other), "D:\\Apps\\Mine\\Uninstall.exe");
+    other.Launch = "D:\\Apps\\Mine\\APP.EXE";
+    EXPECT_EQ(DisplayIconOf(other), "D:\\Apps\\Mine\\APP.EXE");
+    other.Launch.reset();
+    EXPECT_EQ(DisplayIconOf(other), "D:\\Apps\\Mine\\Uninstall.exe");
 }
 
 TEST(InstallPlan, RefusesAnythingThatCannotBeInstalledSafely) {

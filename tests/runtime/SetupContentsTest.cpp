@@ -273,7 +273,8 @@ TEST_F(SetupContentsTest, EachRowOfASolidCabinetInstallsItsMemberAndEveryMemberH
     std::vector<std::string> names;
     for (const TCabinetMember& member : contents.FileMembers)
         names.push_back(member.Name);
-    EXPECT_EQ(names, (std::vector<std::string>{"x.dll", "y.txt", "z.txt", "y.txt", "b.txt", "x.dll", "x.dll"}));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"x.dll", "y.txt", "z.txt", "y.txt", "b.txt", "x.dll", "x.dll"}));
     EXPECT_EQ(contents.FileMembers[2].Length, 70000u);
     EXPECT_EQ(contents.Layout.CabinetOffsets[3], kStubSize);
     EXPECT_EQ(contents.Layout.CabinetSizes[2], solid.size());
@@ -288,7 +289,9 @@ TEST_F(SetupContentsTest, EachRowOfASolidCabinetInstallsItsMemberAndEveryMemberH
           {"%Install Path%\\y.txt", "@1/2"},
           {"%Install Path%\\b.txt", std::to_string(b.size())}},
          "the cabinet of file 1 holds 3 files, and no file row installs its file 3"},
-        {{{"%Install Path%\\x.dll", size}, {"%Install Path%\\y.txt", "@1/0"}, {"%Install Path%\\z.txt", "@1/3"}},
+        {{{"%Install Path%\\x.dll", size},
+          {"%Install Path%\\y.txt", "@1/0"},
+          {"%Install Path%\\z.txt", "@1/3"}},
          "element 2, holds \"@1/0\", which names no file of a cabinet"},
         {{{"%Install Path%\\x.dll", size},
           {"%Install Path%\\b.txt", std::to_string(b.size())},

@@ -10,7 +10,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -118,6 +120,16 @@ std::string Wine32Loader() {
         return std::string("'" KF_WINE32 "'");
     }();
     return loader;
+}
+
+// The host's day as yyyymmdd, which Wine's local time follows.
+std::string Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y%m%d", &local);
+    return text;
 }
 
 // Builds setups with kelpforge-cli against one runtime and runs them in the shared prefix with the
@@ -510,7 +522,9 @@ protected:
 
 TEST_P(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
     const std::string setup = Build(Project());
+    const std::string dayBefore = Today();
     ASSERT_EQ(RunSetup(setup), kSuccess);
+    const std::string dayAfter = Today();
 
     for (const auto& [target, content] : sources) {
         std::string relative = target;
@@ -533,6 +547,23 @@ TEST_P(SetupUnderWine, InstallsSilentlyAndUninstallsWhatItsLogFlags) {
     const std::string entry = "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + tag;
     EXPECT_NE(Query(entry, "UninstallString", code).find("\"" + installFolder + "\\Uninstall.exe\""),
               std::string::npos);
+    // Settings > Apps shows the uninstaller's icon, the size of what was installed and the day.
+    EXPECT_NE(Query(entry, "DisplayIcon", code).find("REG_SZ    " + installFolder + "\\Uninstall.exe"),
+              std::string::npos);
+    uint64_t bytes = fs::file_size(std::string(KF_PROGRAM_FOLDER "/") + arch.Uninstaller);
+    for (const auto& [target, content] : sources)
+        bytes += content.size();
+    std::ostringstream kilobytes;
+    kilobytes << "REG_DWORD    0x" << std::hex << (bytes + 1023) / 1024;
+    const std::string estimated = Query(entry, "EstimatedSize", code);
+    const size_t shown = estimated.find(kilobytes.str());
+    EXPECT_TRUE(shown != std::string::npos &&
+                std::isspace(static_cast<unsigned char>(estimated[shown + kilobytes.str().size()])))
+        << kilobytes.str() << estimated;
+    const std::string installDate = Query(entry, "InstallDate", code);
+    EXPECT_TRUE(installDate.find("REG_SZ    " + dayBefore) != std::string::npos ||
+                installDate.find("REG_SZ    " + dayAfter) != std::string::npos)
+        << installDate;
     const std::string actions = ReadFile(temp.Path("setup.log"));
     EXPECT_NE(actions.find("Installed " + installFolder + "\\bin\\noise.bin"), std::string::npos) << actions;
 
@@ -1096,16 +1127,19 @@ TEST_P(SetupUnderWine, ASolidSetupInstallsEveryFileFromItsSharedCabinetAndUninst
     const std::string listing = RunCommand("'" KF_CLI "' inspect '" + setup + "'", code);
     ASSERT_EQ(code, 0) << listing;
     EXPECT_NE(listing.find("File cabinets: 1\n"), std::string::npos) << listing;
-    EXPECT_NE(listing.find("plugins\\renamed.dat  (file 2 of the cabinet of file 1)"), std::string::npos) << listing;
+    EXPECT_NE(listing.find("plugins\\renamed.dat  (file 2 of the cabinet of file 1)"), std::string::npos)
+        << listing;
 
     ASSERT_EQ(RunSetup(setup), kSuccess);
     for (const auto& [target, content] : sources) {
         std::string relative = target;
         std::replace(relative.begin(), relative.end(), '\\', '/');
-        EXPECT_EQ(ReadFile((installed / relative).string()), relative == "readme.txt" ? second : content) << target;
+        EXPECT_EQ(ReadFile((installed / relative).string()), relative == "readme.txt" ? second : content)
+            << target;
     }
     EXPECT_EQ(ReadFile((installed / "plugins/renamed.dat").string()), noise);
-    EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()), ReadFile(KF_PROGRAM_FOLDER "/" + std::string(arch.Uninstaller)));
+    EXPECT_EQ(ReadFile((installed / "Uninstall.exe").string()),
+              ReadFile(KF_PROGRAM_FOLDER "/" + std::string(arch.Uninstaller)));
     EXPECT_TRUE(fs::exists(installed / "bin/server.dll.registered"));
     const std::string output = Wine(
         "'" + installFolder + "\\Uninstall.exe' /S '/LOG=" + WindowsPath(temp.Path("uninstall.log")) + "'",
